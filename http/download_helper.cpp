@@ -124,6 +124,7 @@ bool DownloadHelper::Perform() {
     const DownloadPlan plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
     threadCount_ = plan.partCount;
     partsSucceeded_ = 0;
+    filePosition_ = 0;
     bool threadRefused = false;
 
     if (plan.parts.size() > 1) {
@@ -329,11 +330,20 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
         if (length > room) length = room > 0 ? room : 0;
     }
 
+    // A single transfer writes on where the last write ended; skipping that seek saves a
+    // system call (and a buffer flush) per block.
     size_t written = 0;
-    if (PlatformFile::SeekTo(part->file, part->nextOffset) != 0) {
+    if (worker->filePosition_ != part->nextOffset &&
+        PlatformFile::SeekTo(part->file, part->nextOffset) != 0) {
         std::perror("fseek");
+        worker->filePosition_ = -1;
     } else if (length > 0) {
         written = std::fwrite(data, 1, static_cast<size_t>(length), part->file);
+        worker->filePosition_ = written == static_cast<size_t>(length)
+                                    ? part->nextOffset + static_cast<std::int64_t>(written)
+                                    : -1;
+    } else {
+        worker->filePosition_ = part->nextOffset;
     }
     worker->downloaded_ += static_cast<double>(written);
     part->nextOffset += static_cast<std::int64_t>(written);
