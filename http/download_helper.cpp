@@ -26,6 +26,7 @@ namespace {
 const char kUserAgent[] = "Mozilla/5.0 (Windows NT 5.1; rv:5.0) Gecko/20100101 Firefox/5.0";
 const char kMoveFailed[] = "The downloaded file could not be moved to its target path";
 const char kThreadFailed[] = "A thread for a part of the download could not be started";
+const char kCloseFailed[] = "The downloaded file could not be written completely";
 
 struct EasyCloser {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -146,10 +147,16 @@ bool DownloadHelper::Perform() {
     } else {
         RunPart(new DownloadPart{file.get(), 0, 0, this});
     }
-    file.reset();
+    // The last buffered bytes reach the disk only here; if that fails the file is incomplete.
+    const bool closed = std::fclose(file.release()) == 0;
 
     failed_ = threadRefused || partsSucceeded_ != static_cast<int>(plan.parts.size());
-    if (threadRefused) errorText_ = kThreadFailed;
+    if (threadRefused) {
+        errorText_ = kThreadFailed;
+    } else if (!failed_ && !closed) {
+        failed_ = true;
+        errorText_ = kCloseFailed;
+    }
     if (!failed_) {
         if (!PlatformFile::MoveReplacing(temporary, filePath_)) {
             failed_ = true;
