@@ -164,18 +164,11 @@ bool Utf16ToAnsi(const char16_t* units, std::size_t count, std::unique_ptr<char[
     while (srcLeft > 0) {
         if (iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG || dstLeft == 0) return false;
-        // Unmappable or unpaired: one "?" for the character, as the system's default char.
+        // Unmappable or unpaired: one "?" per code unit, as the system's default char (a
+        // pair outside the code page gives two).
         *dst++ = '?';
         --dstLeft;
-        std::size_t skip = 2;
-        if (srcLeft >= 4) {
-            char16_t u = static_cast<char16_t>(static_cast<unsigned char>(src[0]) |
-                                               (static_cast<unsigned char>(src[1]) << 8));
-            char16_t v = static_cast<char16_t>(static_cast<unsigned char>(src[2]) |
-                                               (static_cast<unsigned char>(src[3]) << 8));
-            if (u >= 0xD800 && u <= 0xDBFF && v >= 0xDC00 && v <= 0xDFFF) skip = 4;
-        }
-        if (skip > srcLeft) skip = srcLeft;
+        std::size_t skip = srcLeft < 2 ? srcLeft : 2;
         src += skip;
         srcLeft -= skip;
         iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);

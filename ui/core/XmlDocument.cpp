@@ -348,7 +348,9 @@ bool CXmlDocument::Parse() {
         *nameEnd = '\0';
         char* contentEnd = nullptr;
         DecodeText(p, contentEnd, '<');
-        *contentEnd = '\0';
+        // Ends the content now; when nothing was freed the "<" at the cursor gets its NUL
+        // from the child or end tag that follows.
+        if (contentEnd != p) *contentEnd = '\0';
         if (*p == '\0' && parent <= 1) {
             // The text ends inside the content of the root or of one of its children.
             if (parent == 0) return true;
