@@ -96,8 +96,10 @@ void CXmlNode::MapAttributes() const {
         if (pos >= end) break;
         std::uint32_t name = static_cast<std::uint32_t>(pos);
         pos += std::strlen(text + pos) + 1;
+        // Past the area is the content (or, past the text's final NUL, nothing at all),
+        // never an attribute.
+        if (pos >= end) break;
         while (IsSpace(text[pos])) ++pos;
-        // Past the area is the content, never an attribute.
         if (pos >= end || text[pos] != '"') break;
         std::uint32_t value = static_cast<std::uint32_t>(pos + 1);
         attributes_[attributeCount_].name = name;

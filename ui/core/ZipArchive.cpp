@@ -168,6 +168,11 @@ bool CZipArchive::ReadDirectory() {
     return true;
 }
 
+const char* CZipArchive::EntryName(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size()) return nullptr;
+    return entries_[static_cast<std::size_t>(index)].name.c_str();
+}
+
 bool CZipArchive::FindEntry(const char* name, int& index, std::uint32_t& size) const {
     index = -1;
     size = 0;

@@ -33,6 +33,8 @@ public:
     bool IsOpen() const { return file_.IsOpen(); }
 
     int EntryCount() const { return static_cast<int>(entries_.size()); }
+    // Name of entry `index` in the ANSI code page; null when out of range.
+    const char* EntryName(int index) const;
     // Finds the first entry called `name`, ignoring ASCII letter case (double-byte
     // characters compare exactly); gives its index and uncompressed size.
     bool FindEntry(const char* name, int& index, std::uint32_t& size) const;

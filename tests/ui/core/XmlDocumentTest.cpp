@@ -237,6 +237,16 @@ TEST(XmlDocument, ContentIsNeverMistakenForAttributes) {
     EXPECT_EQ(0, doc.GetRootNode().AttributeCount());
 }
 
+TEST(XmlDocument, AttributeMapStopsAtTheEndOfTheText) {
+    // The content runs to the end of the text right after the name: mapping must not scan
+    // past the text's final NUL (found by fuzzing).
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFromString("<A\x10>=:/2>"));
+    EXPECT_EQ(0, doc.GetRootNode().AttributeCount());
+    ASSERT_TRUE(doc.LoadFromString("<A\t>"));
+    EXPECT_EQ(0, doc.GetRootNode().AttributeCount());
+}
+
 TEST(XmlDocument, CopyAttributeValue) {
     CXmlDocument doc("<A name=\"abcdef\" Name=\"upper\" empty=\"\"/>");
     CXmlNode a = doc.GetRootNode();
