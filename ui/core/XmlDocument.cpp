@@ -27,7 +27,7 @@ namespace SkinUI {
 
 namespace {
 
-enum : unsigned char { kSpace = 1, kName = 2 };
+enum : unsigned char { kSpace = 1, kName = 2, kPlain = 4 };
 
 struct CharClasses {
     unsigned char bits[256] = {};
@@ -38,6 +38,12 @@ struct CharClasses {
         for (int c = 'a'; c <= 'z'; ++c) bits[c] |= kName;
         bits[static_cast<unsigned char>('_')] |= kName;
         bits[static_cast<unsigned char>(':')] |= kName;
+        // Text bytes that need no attention while decoding: single-byte characters other
+        // than NUL, the entity start and the two delimiters.
+        for (int c = 0x01; c < 0x80; ++c) bits[c] |= kPlain;
+        bits[static_cast<unsigned char>('&')] &= ~kPlain;
+        bits[static_cast<unsigned char>('<')] &= ~kPlain;
+        bits[static_cast<unsigned char>('"')] &= ~kPlain;
     }
 };
 
@@ -45,6 +51,10 @@ constexpr CharClasses kClasses;
 
 inline bool IsSpace(char c) {
     return (kClasses.bits[static_cast<unsigned char>(c)] & kSpace) != 0;
+}
+
+inline bool IsPlain(char c) {
+    return (kClasses.bits[static_cast<unsigned char>(c)] & kPlain) != 0;
 }
 
 inline bool IsNameChar(char c) {
@@ -63,48 +73,93 @@ inline void SkipName(char*& p) {
 // Decodes one entity after "&" (already stepped over) at `src`, writing its character at
 // `dst`. Unknown ones write a literal "&" and leave the source where it is.
 inline void DecodeEntity(char*& src, char*& dst) {
-    struct Entity {
-        const char* name;
-        std::size_t length;
-        char value;
-    };
-    static constexpr Entity kEntities[] = {
-        {"amp;", 4, '&'}, {"apos;", 5, '\''}, {"gt;", 3, '>'}, {"lt;", 3, '<'}, {"quot;", 5, '"'},
-    };
-    for (const Entity& e : kEntities) {
-        // strncmp stops at the text's NUL, so it never reads past the buffer.
-        if (std::strncmp(src, e.name, e.length) == 0) {
-            src += e.length;
-            *dst++ = e.value;
-            return;
-        }
+    // strncmp stops at the text's NUL, so none of these reads past the buffer.
+    char value = 0;
+    std::size_t length = 0;
+    switch (*src) {
+        case 'a':
+            if (std::strncmp(src, "amp;", 4) == 0) {
+                value = '&';
+                length = 4;
+            } else if (std::strncmp(src, "apos;", 5) == 0) {
+                value = '\'';
+                length = 5;
+            }
+            break;
+        case 'g':
+            if (std::strncmp(src, "gt;", 3) == 0) {
+                value = '>';
+                length = 3;
+            }
+            break;
+        case 'l':
+            if (std::strncmp(src, "lt;", 3) == 0) {
+                value = '<';
+                length = 3;
+            }
+            break;
+        case 'q':
+            if (std::strncmp(src, "quot;", 5) == 0) {
+                value = '"';
+                length = 5;
+            }
+            break;
+        default:
+            break;
     }
-    *dst++ = '&';
+    if (length == 0) {
+        *dst++ = '&';
+        return;
+    }
+    src += length;
+    *dst++ = value;
 }
 
 // Decodes text in place from `src` up to `stop` (or the end of the text), leaving `src` on
 // the stop character or the NUL and `dst` just after the decoded text. The bytes a decoded
 // entity freed become spaces so a later forward scan of the text still finds its pieces.
-void DecodeText(char*& src, char*& dst, char stop) {
-    dst = src;
-    while (*src != '\0') {
-        if (*src == stop) break;
-        if (*src == '&') {
-            do {
-                ++src;
-                DecodeEntity(src, dst);
-            } while (*src == '&');
-            if (*src == stop) break;
+inline void DecodeText(char*& src, char*& dst, char stop) {
+    char* s = src;
+    // Until the first entity the text stays where it is: only scan.
+    for (;;) {
+        // Four at a time: a plain byte is never the NUL, so the next one is still inside
+        // the text.
+        if (IsPlain(s[0]) && IsPlain(s[1]) && IsPlain(s[2]) && IsPlain(s[3])) {
+            s += 4;
             continue;
         }
-        if (*src == ' ') {
-            *dst++ = *src++;
+        if (IsPlain(*s)) {
+            ++s;
             continue;
         }
-        char* next = CharNextAnsi(src);
-        while (src < next) *dst++ = *src++;
+        if (*s == '\0' || *s == stop) {
+            src = dst = s;
+            return;
+        }
+        if (*s == '&') break;
+        s = CharNextAnsi(s);  // a non-ASCII character or the other delimiter
     }
-    for (char* q = dst; q < src; ++q) *q = ' ';
+    char* d = s;
+    while (*s != '\0') {
+        if (IsPlain(*s)) {
+            *d++ = *s++;
+            continue;
+        }
+        if (*s == stop) break;
+        if (*s == '&') {
+            do {
+                ++s;
+                DecodeEntity(s, d);
+            } while (*s == '&');
+            if (*s == stop) break;
+            continue;
+        }
+        char* next = CharNextAnsi(s);
+        while (s < next) *d++ = *s++;
+    }
+    for (char* q = d; q < s; ++q) *q = ' ';
+    src = s;
+    dst = d;
 }
 
 // Copies at most size - 1 bytes of whole characters of `from` and a NUL.
