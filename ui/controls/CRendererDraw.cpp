@@ -1,15 +1,16 @@
-// CRenderer: bitmaps (nine-grid, tiling, fade), colours, gradients, lines, rectangles,
-// colour adjustment and clip regions.
+// CRenderer: bitmaps (nine-grid, tiling, fade), colours, gradients, lines, rectangles and
+// colour adjustment.
 //
 // Sections:
 //   1. Bitmaps
 //   2. Colours and gradients
 //   3. Lines and rectangles
-//   4. Colour adjustment and clips
+//   4. Colour adjustment
 #include <vector>
 
 #include "ui/controls/CRenderer.h"
 #include "ui/controls/ColorMath.h"
+#include "ui/controls/DibSection.h"
 #include "ui/controls/Msimg32.h"
 #include "ui/controls/NineGrid.h"
 
@@ -31,9 +32,9 @@ void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT&
                            const RECT& source, const RECT& corner, bool hasAlpha, BYTE fade,
                            bool hole, bool xtiled, bool ytiled) {
     if (dc == nullptr || bitmap == nullptr) return;
-    CMemoryDC mem(dc);
+    UniqueMemoryDC mem(::CreateCompatibleDC(dc));
     if (!mem) return;
-    CSelectObject selected(mem.Get(), bitmap);
+    SelectGuard selected(mem.get(), bitmap);
     ::SetStretchBltMode(dc, HALFTONE);
 
     TNineGridInput in;
@@ -52,16 +53,16 @@ void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT&
         if (blend == nullptr) blend = RendererAlphaBlend;
         BLENDFUNCTION bf = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
         for (const TBlit& b : blits)
-            blend(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.Get(), b.srcX,
+            blend(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.get(), b.srcX,
                   b.srcY, b.srcWidth, b.srcHeight, bf);
         return;
     }
     for (const TBlit& b : blits) {
         if (b.SameSize())
-            ::BitBlt(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.Get(),
+            ::BitBlt(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.get(),
                      b.srcX, b.srcY, SRCCOPY);
         else
-            ::StretchBlt(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.Get(),
+            ::StretchBlt(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.get(),
                          b.srcX, b.srcY, b.srcWidth, b.srcHeight, SRCCOPY);
     }
 }
@@ -82,14 +83,14 @@ void CRenderer::DrawColor(HDC dc, const RECT& rect, DWORD color) {
     // The blend expects premultiplied colour: an unpremultiplied pixel would come out too
     // bright (50% red over black would be full red).
     uint32_t* bits = nullptr;
-    CGdiBitmap pixel = CreateDib32(dc, 1, 1, &bits);
+    UniqueBitmap pixel = CreateDib32(dc, 1, 1, &bits);
     if (!pixel) return;
     uint32_t value = alpha << 24;
     for (int bit = 0; bit < 24; bit += 8) value |= (((color >> bit) & 0xFF) * alpha / 255) << bit;
     *bits = value;
     const RECT one = {0, 0, 1, 1};
     const RECT none = {0, 0, 0, 0};
-    DrawBitmap(dc, pixel.Get(), rect, rect, one, none, true, 255);
+    DrawBitmap(dc, pixel.get(), rect, rect, one, none, true, 255);
 }
 
 namespace {
@@ -114,10 +115,10 @@ void FillGradient(HDC dc, const TRectI& r, DWORD first, DWORD second, bool verti
         return;
     }
     for (const TGradientBand& band : GradientBands(r, first, second, vertical, steps)) {
-        CGdiBrush brush(::CreateSolidBrush(ToColorRef(band.rgb)));
+        UniqueBrush brush(::CreateSolidBrush(ToColorRef(band.rgb)));
         if (!brush) continue;
         const RECT rc = {band.rect.left, band.rect.top, band.rect.right, band.rect.bottom};
-        ::FillRect(dc, &rc, brush.Get());
+        ::FillRect(dc, &rc, brush.get());
     }
 }
 
@@ -133,18 +134,18 @@ void CRenderer::DrawGradient(HDC dc, const RECT& rect, DWORD first, DWORD second
         return;
     }
     if (r.IsEmpty()) return;
-    CMemoryDC mem(dc);
+    UniqueMemoryDC mem(::CreateCompatibleDC(dc));
     uint32_t* bits = nullptr;
-    CGdiBitmap surface = CreateDib32(dc, r.Width(), r.Height(), &bits);
+    UniqueBitmap surface = CreateDib32(dc, r.Width(), r.Height(), &bits);
     if (!mem || !surface) return;
-    CSelectObject selected(mem.Get(), surface.Get());
-    FillGradient(mem.Get(), MakeRect(0, 0, r.Width(), r.Height()), first, second, vertical, steps);
+    SelectGuard selected(mem.get(), surface.get());
+    FillGradient(mem.get(), MakeRect(0, 0, r.Width(), r.Height()), first, second, vertical, steps);
     // Constant alpha only: the fills leave the surface's alpha bytes undefined, and a per-pixel
     // blend of alpha-0 pixels would add the gradient onto the background instead of mixing.
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
     AlphaBlendFn blend = Msimg32().alphaBlend;
     if (blend == nullptr) blend = RendererAlphaBlend;
-    blend(dc, r.left, r.top, r.Width(), r.Height(), mem.Get(), 0, 0, r.Width(), r.Height(), bf);
+    blend(dc, r.left, r.top, r.Width(), r.Height(), mem.get(), 0, 0, r.Width(), r.Height(), bf);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,47 +158,38 @@ void CRenderer::DrawLine(HDC dc, const RECT& rect, int width, DWORD color, int s
     lp.lopnStyle = static_cast<UINT>(style);
     lp.lopnWidth.x = width;
     lp.lopnColor = ToColorRef(color);
-    CGdiPen pen(::CreatePenIndirect(&lp));
+    UniquePen pen(::CreatePenIndirect(&lp));
     if (!pen) return;
-    CSelectObject selected(dc, pen.Get());
+    SelectGuard selected(dc, pen.get());
     ::MoveToEx(dc, rect.left, rect.top, nullptr);
     ::LineTo(dc, rect.right, rect.bottom);
 }
 
 void CRenderer::DrawRect(HDC dc, const RECT& rect, int width, DWORD color) {
     if (dc == nullptr) return;
-    CGdiPen pen(::CreatePen(PS_INSIDEFRAME, width, ToColorRef(color)));
+    UniquePen pen(::CreatePen(PS_INSIDEFRAME, width, ToColorRef(color)));
     if (!pen) return;
-    CSelectObject selectedPen(dc, pen.Get());
-    CSelectObject selectedBrush(dc, ::GetStockObject(NULL_BRUSH));
+    SelectGuard selectedPen(dc, pen.get());
+    SelectGuard selectedBrush(dc, ::GetStockObject(NULL_BRUSH));
     ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void CRenderer::DrawRoundRect(HDC dc, const RECT& rect, int width, int cornerWidth,
                               int cornerHeight, DWORD color) {
     if (dc == nullptr) return;
-    CGdiPen pen(::CreatePen(PS_INSIDEFRAME, width, ToColorRef(color)));
+    UniquePen pen(::CreatePen(PS_INSIDEFRAME, width, ToColorRef(color)));
     if (!pen) return;
-    CSelectObject selectedPen(dc, pen.Get());
-    CSelectObject selectedBrush(dc, ::GetStockObject(NULL_BRUSH));
+    SelectGuard selectedPen(dc, pen.get());
+    SelectGuard selectedBrush(dc, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, cornerWidth, cornerHeight);
 }
 
 // ---------------------------------------------------------------------------------------------
-// 4. Colour adjustment and clips
+// 4. Colour adjustment
 // ---------------------------------------------------------------------------------------------
 
 DWORD CRenderer::AdjustColor(DWORD color, short hue, short saturation, short lightness) {
     return SkinUI::AdjustColor(color, hue, saturation, lightness);
-}
-
-CRenderClip CRenderer::GenerateClip(HDC dc, const RECT& rect) {
-    return CRenderClip::Generate(dc, rect);
-}
-
-CRenderClip CRenderer::GenerateRoundClip(HDC dc, const RECT& paint, const RECT& round,
-                                         int cornerWidth, int cornerHeight) {
-    return CRenderClip::GenerateRound(dc, paint, round, cornerWidth, cornerHeight);
 }
 
 }  // namespace SkinUI

@@ -1,8 +1,10 @@
 // CRenderer: loading pictures (resource, file or zip entry; decoded into premultiplied DIB
 // sections) and drawing image descriptors.
 #include <string>
+#include <vector>
 
 #include "ui/controls/CRenderer.h"
+#include "ui/controls/DibSection.h"
 #include "ui/controls/ImageDescriptor.h"
 #include "ui/controls/PixelConvert.h"
 #include "ui/controls/RendererLink.h"
@@ -19,7 +21,7 @@ public:
     }
     CFileHandle(const CFileHandle&) = delete;
     CFileHandle& operator=(const CFileHandle&) = delete;
-    HANDLE Get() const { return h_; }
+    HANDLE get() const { return h_; }
 
 private:
     HANDLE h_;
@@ -28,12 +30,12 @@ private:
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return false;
-    const DWORD size = ::GetFileSize(file.Get(), nullptr);
+    if (file.get() == INVALID_HANDLE_VALUE) return false;
+    const DWORD size = ::GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE || size == 0) return false;
     bytes.resize(size);
     DWORD read = 0;
-    if (!::ReadFile(file.Get(), &bytes[0], size, &read, nullptr) || read != size) {
+    if (!::ReadFile(file.get(), &bytes[0], size, &read, nullptr) || read != size) {
         bytes.clear();
         return false;
     }
@@ -53,11 +55,29 @@ bool ReadResource(const char* name, const char* type, std::string& bytes) {
     return !bytes.empty();
 }
 
+ZipEntryReader& ZipReader() {
+    static ZipEntryReader reader = nullptr;
+    return reader;
+}
+
+bool ReadZipEntry(const std::string& name, std::string& bytes) {
+    if (ZipReader() == nullptr) return false;
+    std::vector<unsigned char> raw;
+    if (!ZipReader()(RendererLink::ResourcePath() + RendererLink::ResourceZip(), name, raw))
+        return false;
+    bytes.assign(raw.begin(), raw.end());
+    return !bytes.empty();
+}
+
 bool IsResourceNumber(const char* name) {
     return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
 }
 
 }  // namespace
+
+void CRenderer::SetZipEntryReader(ZipEntryReader reader) {
+    ZipReader() = reader;
+}
 
 std::unique_ptr<TImageInfo> CRenderer::LoadImage(const char* name, const char* type, DWORD mask,
                                                  bool gray) {
@@ -70,7 +90,7 @@ std::unique_ptr<TImageInfo> CRenderer::LoadImage(const char* name, const char* t
         if (RendererLink::ResourceZip().empty())
             ReadWholeFile(RendererLink::ResourcePath() + name, bytes);
         else
-            RendererLink::ReadZipEntry(name, bytes);
+            ReadZipEntry(name, bytes);
         if (bytes.empty()) ReadWholeFile(name, bytes);
         if (bytes.empty()) return nullptr;
     }
@@ -82,7 +102,7 @@ std::unique_ptr<TImageInfo> CRenderer::LoadImageFromMemory(const void* bytes, si
     CDecodedRgba decoded;
     if (!decoded.Decode(static_cast<const uint8_t*>(bytes), size)) return nullptr;
     uint32_t* bits = nullptr;
-    CGdiBitmap bitmap = CreateDib32(nullptr, decoded.Width(), decoded.Height(), &bits);
+    UniqueBitmap bitmap = CreateDib32(nullptr, decoded.Width(), decoded.Height(), &bits);
     if (!bitmap) return nullptr;
     auto image = std::make_unique<TImageInfo>();
     image->hasAlpha =
@@ -95,12 +115,12 @@ std::unique_ptr<TImageInfo> CRenderer::LoadImageFromMemory(const void* bytes, si
 }
 
 bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bounds,
-                              const RECT& paint, const char* name, const char* type,
+                              const RECT& paint, const std::string& name, LPCSTR type,
                               const RECT& dest, const RECT& source, const RECT& corner, DWORD mask,
                               BYTE fade, bool hole, bool xtiled, bool ytiled, bool gray) {
-    if (name == nullptr || *name == '\0') return false;
+    if (name.empty() || manager == nullptr) return false;
     const TImageInfo* image = RendererLink::GetImageOrLoad(
-        manager, name, type != nullptr && *type != '\0' ? type : nullptr, mask, gray);
+        manager, name.c_str(), type != nullptr && *type != '\0' ? type : nullptr, mask, gray);
     if (image == nullptr) return false;
     RECT src = source;
     if (src.left == 0 && src.top == 0 && src.right == 0 && src.bottom == 0) {
@@ -112,7 +132,7 @@ bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bou
     RECT meet;
     if (!::IntersectRect(&meet, &dest, &bounds)) return true;
     if (!::IntersectRect(&meet, &dest, &paint)) return true;
-    DrawBitmap(dc, image->bitmap.Get(), dest, paint, src, corner, image->hasAlpha, fade, hole,
+    DrawBitmap(dc, image->bitmap.get(), dest, paint, src, corner, image->hasAlpha, fade, hole,
                xtiled, ytiled);
     return true;
 }
@@ -125,8 +145,8 @@ bool CRenderer::DrawImageString(HDC dc, CWindowManagerUI* manager, const RECT& b
         const RECT dest = {p.dest.left, p.dest.top, p.dest.right, p.dest.bottom};
         const RECT source = {p.source.left, p.source.top, p.source.right, p.source.bottom};
         const RECT corner = {p.corner.left, p.corner.top, p.corner.right, p.corner.bottom};
-        DrawImageFile(dc, manager, bounds, paint, p.name.c_str(), p.type.c_str(), dest, source,
-                      corner, p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray);
+        DrawImageFile(dc, manager, bounds, paint, p.name, p.type.c_str(), dest, source, corner,
+                      p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray);
     });
     return true;
 }

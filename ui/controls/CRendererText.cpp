@@ -95,7 +95,7 @@ void CRenderer::DrawText(HDC dc, CWindowManagerUI* manager, const RECT& rect, co
     ::SetBkMode(dc, TRANSPARENT);
     const std::wstring wide = ToWide(text);
     if (wide.empty()) return;
-    const HFONT hfont = RendererLink::FontAt(manager, font).font;
+    const HFONT hfont = RendererLink::FontAt(manager, nullptr, font).font;
 
     GpGraphics* probe = nullptr;
     const GpStatus status = GdipCreateFromHDC(dc, &probe);

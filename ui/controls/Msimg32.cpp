@@ -2,7 +2,7 @@
 #include "ui/controls/Msimg32.h"
 
 #include "ui/controls/ColorMath.h"
-#include "ui/controls/GdiHandle.h"
+#include "ui/controls/DibSection.h"
 
 namespace SkinUI {
 
@@ -28,21 +28,21 @@ const TMsimg32& Msimg32() {
 BOOL WINAPI RendererAlphaBlend(HDC dest, int x, int y, int width, int height, HDC source, int srcX,
                                int srcY, int srcWidth, int srcHeight, BLENDFUNCTION blend) {
     if (width <= 0 || height <= 0) return FALSE;
-    CMemoryDC mem(dest);
+    UniqueMemoryDC mem(::CreateCompatibleDC(dest));
     if (!mem) return FALSE;
     uint32_t* srcBits = nullptr;
     uint32_t* dstBits = nullptr;
-    CGdiBitmap srcBmp = CreateDib32(dest, width, height, &srcBits);
-    CGdiBitmap dstBmp = CreateDib32(dest, width, height, &dstBits);
+    UniqueBitmap srcBmp = CreateDib32(dest, width, height, &srcBits);
+    UniqueBitmap dstBmp = CreateDib32(dest, width, height, &dstBits);
     if (!srcBmp || !dstBmp) return FALSE;
     {
-        CSelectObject sel(mem.Get(), srcBmp.Get());
-        ::SetStretchBltMode(mem.Get(), COLORONCOLOR);
-        ::StretchBlt(mem.Get(), 0, 0, width, height, source, srcX, srcY, srcWidth, srcHeight,
+        SelectGuard sel(mem.get(), srcBmp.get());
+        ::SetStretchBltMode(mem.get(), COLORONCOLOR);
+        ::StretchBlt(mem.get(), 0, 0, width, height, source, srcX, srcY, srcWidth, srcHeight,
                      SRCCOPY);
     }
-    CSelectObject sel(mem.Get(), dstBmp.Get());
-    ::BitBlt(mem.Get(), 0, 0, width, height, dest, x, y, SRCCOPY);
+    SelectGuard sel(mem.get(), dstBmp.get());
+    ::BitBlt(mem.get(), 0, 0, width, height, dest, x, y, SRCCOPY);
     ::GdiFlush();
     const size_t count = static_cast<size_t>(width) * height;
     if (blend.AlphaFormat != AC_SRC_ALPHA) {
@@ -50,7 +50,7 @@ BOOL WINAPI RendererAlphaBlend(HDC dest, int x, int y, int width, int height, HD
         for (size_t i = 0; i < count; ++i) srcBits[i] |= 0xFF000000u;
     }
     BlendPixels(srcBits, dstBits, count, blend.SourceConstantAlpha);
-    ::BitBlt(dest, x, y, width, height, mem.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(dest, x, y, width, height, mem.get(), 0, 0, SRCCOPY);
     return TRUE;
 }
 

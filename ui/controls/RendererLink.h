@@ -1,7 +1,7 @@
 // Everything the renderer asks of the window manager, in one place: the resource location,
 // the image cache, the font table, the default colours and the last mouse position. The
 // renderer's drawing code calls only these functions, so the coupling to CWindowManagerUI
-// stays in RendererLink.cpp (tests may link a stand-in instead).
+// stays in RendererLink.cpp.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +20,6 @@ namespace RendererLink {
 HINSTANCE ResourceModule();
 std::string ResourcePath();
 std::string ResourceZip();
-// Bytes of one entry of the resource zip (resource path + zip name), found ignoring case.
-bool ReadZipEntry(const std::string& name, std::string& bytes);
 
 // The manager's cached picture under `name`, loaded on a miss; null when it cannot be loaded.
 const TImageInfo* GetImageOrLoad(CWindowManagerUI* manager, const char* name, const char* type,
@@ -38,13 +36,15 @@ struct TFontRef {
     TEXTMETRICA metrics = {};
 };
 
-TFontRef DefaultFont(CWindowManagerUI* manager);
+// Metrics come from the manager's record, or are measured on `dc` when the manager has not
+// measured the font yet (it measures on its window's DC, and may have no window).
+TFontRef DefaultFont(CWindowManagerUI* manager, HDC dc);
 // Font at `index`; the default font for an index outside the table.
-TFontRef FontAt(CWindowManagerUI* manager, int index);
+TFontRef FontAt(CWindowManagerUI* manager, HDC dc, int index);
 // The table font with these properties, added to the table when missing; an empty `font`
 // when it cannot be created.
-TFontRef FindOrAddFont(CWindowManagerUI* manager, const std::string& face, int size, bool bold,
-                       bool underline, bool italic);
+TFontRef FindOrAddFont(CWindowManagerUI* manager, HDC dc, const std::string& face, int size,
+                       bool bold, bool underline, bool italic);
 
 DWORD LinkColor(CWindowManagerUI* manager);
 DWORD LinkHoverColor(CWindowManagerUI* manager);

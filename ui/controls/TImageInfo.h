@@ -5,18 +5,18 @@
 
 #include <string>
 
-#include "ui/controls/GdiHandle.h"
+#include "ui/core/GdiHandle.h"
 
 namespace SkinUI {
 
 struct TImageInfo {
     // 32-bit top-down DIB section: blue, green, red, alpha bytes, colour premultiplied.
-    CGdiBitmap bitmap;
+    UniqueBitmap bitmap;
     int width = 0;
     int height = 0;
     bool hasAlpha = false;  // some pixel is not fully opaque (or was masked out)
     // Load options, recorded by the manager when it caches the picture.
-    std::string resourceType;
+    std::string resType;
     DWORD mask = 0;
     bool gray = false;
 };

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "canvas.h"
-#include "fake_renderer_link.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/controls/Msimg32.h"
+#include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
 namespace {
@@ -18,21 +18,30 @@ using testing_canvas::WriteTempPng;
 class RendererDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        FakeManager().Reset();
+        CWindowManagerUI::SetInstance(GetModuleHandleA(nullptr));
+        CWindowManagerUI::SetResourcePath("");
+        { CWindowManagerUI first; }  // process-wide objects are made by the first manager
         liveAtStart_ = GdiLiveCount();
+        Fresh();
     }
     void TearDown() override {
-        FakeManager().images.clear();
+        manager_.reset();
         EXPECT_EQ(GdiLiveCount(), liveAtStart_) << "GDI objects left behind";
     }
-    // Stores a picture as a file under the stand-in manager's resource path.
+    // A new manager, so pictures are loaded again instead of coming from the cache.
+    void Fresh() {
+        manager_.reset();
+        manager_ = std::make_unique<CWindowManagerUI>();
+    }
+    // Stores a picture as a file under the manager's resource path.
     void AddPicture(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
-        FakeManager().path = WriteTempPng(name, MakePng(w, h, argb));
+        CWindowManagerUI::SetResourcePath(WriteTempPng(name, MakePng(w, h, argb)));
     }
     bool Draw(CCanvas& c, const RECT& bounds, const char* desc, const char* mod = nullptr) {
         const RECT paint = {0, 0, c.width(), c.height()};
-        return CRenderer::DrawImageString(c.dc(), FakeManagerPointer(), bounds, paint, desc, mod);
+        return CRenderer::DrawImageString(c.dc(), manager_.get(), bounds, paint, desc, mod);
     }
+    std::unique_ptr<CWindowManagerUI> manager_;
     long liveAtStart_ = 0;
 };
 
@@ -66,7 +75,7 @@ TEST_F(RendererDraw, NineGridCornersKeepTheirSize) {
     EXPECT_EQ(c.At(99, 39), 0x000080u);
 
     // With a hole the middle keeps the background.
-    FakeManager().images.clear();
+    Fresh();
     c.Fill(0xFF000000);
     Draw(c, {0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5' hole='true'");
     EXPECT_EQ(c.At(50, 20), 0x000000u);
@@ -80,10 +89,24 @@ TEST_F(RendererDraw, MaskNeedsAlphaByte) {
     EXPECT_EQ(c.At(0, 0), 0xFFFFFFu);  // transparent: background stays
     EXPECT_EQ(c.At(1, 0), 0x00FF00u);
 
-    FakeManager().images.clear();
+    Fresh();
     c.Fill(0xFFFFFFFF);
     Draw(c, {0, 0, 2, 1}, "file='m.png' mask='#FF00FF'");
     EXPECT_EQ(c.At(0, 0), 0xFF00FFu);
+}
+
+TEST_F(RendererDraw, CacheKeysPicturesByNameOnly) {
+    AddPicture("m.png", 2, 1, {0xFFFF00FF, 0xFF00FF00});
+    CCanvas c(2, 1);
+    Draw(c, {0, 0, 2, 1}, "file='m.png' mask='#FFFF00FF'");
+    c.Fill(0xFFFFFFFF);
+    Draw(c, {0, 0, 2, 1}, "file='m.png' gray='true'");  // mask and gray of the first load stay
+    EXPECT_EQ(c.At(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(c.At(1, 0), 0x00FF00u);
+    const TImageInfo* image = manager_->GetImage("m.png");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->mask, 0xFFFF00FFu);
+    EXPECT_FALSE(image->gray);
 }
 
 TEST_F(RendererDraw, FadeBlendsOpaquePicture) {
@@ -103,7 +126,7 @@ TEST_F(RendererDraw, ResourceNumberAndType) {
     EXPECT_EQ(c.At(0, 1), 0xFF00FFu);
 
     // Without a type "110" is a file name: nothing is drawn, the call still succeeds.
-    FakeManager().images.clear();
+    Fresh();
     c.Fill(0xFF000000);
     EXPECT_TRUE(Draw(c, {0, 0, 4, 2}, "res='110'"));
     EXPECT_EQ(c.CountNot({0, 0, 4, 2}, 0), 0);
@@ -177,13 +200,13 @@ TEST_F(RendererDraw, PictureBitmapIsReleased) {
     EXPECT_TRUE(image->hasAlpha);
     EXPECT_EQ(image->width, 2);
     DIBSECTION ds = {};
-    ASSERT_EQ(GetObjectA(image->bitmap.Get(), sizeof ds, &ds), static_cast<int>(sizeof ds));
+    ASSERT_EQ(GetObjectA(image->bitmap.get(), sizeof ds, &ds), static_cast<int>(sizeof ds));
     EXPECT_EQ(ds.dsBmih.biBitCount, 32);
     EXPECT_EQ(ds.dsBm.bmHeight, 1);
     const uint32_t* bits = static_cast<const uint32_t*>(ds.dsBm.bmBits);
     EXPECT_EQ(bits[0], 0x80800000u);  // premultiplied
     EXPECT_EQ(bits[1], 0xFF00FF00u);
-    HBITMAP handle = image->bitmap.Get();
+    HBITMAP handle = image->bitmap.get();
     image.reset();
     EXPECT_EQ(GetObjectType(handle), 0u);
 
@@ -250,7 +273,8 @@ TEST_F(RendererDraw, LinesAndRectangles) {
 TEST_F(RendererDraw, ClipsNarrowAndRestore) {
     CCanvas c(20, 20, 0xFF000000);
     {
-        CRenderClip clip = CRenderer::GenerateClip(c.dc(), {5, 5, 10, 10});
+        CRenderClip clip;
+        CRenderClip::GenerateClip(c.dc(), {5, 5, 10, 10}, clip);
         CRenderer::DrawColor(c.dc(), {0, 0, 20, 20}, 0xFFFFFFFF);
         EXPECT_EQ(c.CountNot({0, 0, 20, 20}, 0), 25);
         clip.UseOuterClip();
@@ -265,8 +289,8 @@ TEST_F(RendererDraw, ClipsNarrowAndRestore) {
 
     c.Fill(0xFF000000);
     {
-        CRenderClip clip =
-            CRenderer::GenerateRoundClip(c.dc(), {0, 0, 20, 20}, {0, 0, 19, 19}, 10, 10);
+        CRenderClip clip;
+        CRenderClip::GenerateRoundClip(c.dc(), {0, 0, 20, 20}, {0, 0, 19, 19}, 10, 10, clip);
         CRenderer::DrawColor(c.dc(), {0, 0, 20, 20}, 0xFFFFFFFF);
     }
     EXPECT_EQ(c.At(0, 0), 0u);
@@ -283,7 +307,7 @@ TEST_F(RendererDraw, FallbackBlendMatchesAlphaBlend) {
         CCanvas a(8, 2, 0xFF2050A0);
         CCanvas b(8, 2, 0xFF2050A0);
         HDC mem = CreateCompatibleDC(a.dc());
-        HGDIOBJ old = SelectObject(mem, image->bitmap.Get());
+        HGDIOBJ old = SelectObject(mem, image->bitmap.get());
         BLENDFUNCTION bf = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
         Msimg32().alphaBlend(a.dc(), 0, 0, 8, 2, mem, 0, 0, 4, 1, bf);
         RendererAlphaBlend(b.dc(), 0, 0, 8, 2, mem, 0, 0, 4, 1, bf);
@@ -297,7 +321,7 @@ TEST_F(RendererDraw, FallbackBlendMatchesAlphaBlend) {
 
 TEST_F(RendererDraw, DrawTextStaysInItsRectangleAndAligns) {
     CCanvas c(200, 40);
-    CRenderer::DrawText(c.dc(), FakeManagerPointer(), {10, 5, 190, 35}, "Hello", 0xFF000000, -1,
+    CRenderer::DrawText(c.dc(), manager_.get(), {10, 5, 190, 35}, "Hello", 0xFF000000, -1,
                         DT_SINGLELINE);
     RECT left = c.InkBox(0xFFFFFFFF);
     ASSERT_GT(left.right, left.left);
@@ -305,7 +329,7 @@ TEST_F(RendererDraw, DrawTextStaysInItsRectangleAndAligns) {
     EXPECT_LT(left.left, 20);
 
     c.Fill(0xFFFFFFFF);
-    CRenderer::DrawText(c.dc(), FakeManagerPointer(), {10, 5, 190, 35}, "Hello", 0xFF000000, -1,
+    CRenderer::DrawText(c.dc(), manager_.get(), {10, 5, 190, 35}, "Hello", 0xFF000000, -1,
                         DT_SINGLELINE | DT_RIGHT);
     RECT right = c.InkBox(0xFFFFFFFF);
     EXPECT_LE(right.right, 190);
@@ -314,14 +338,14 @@ TEST_F(RendererDraw, DrawTextStaysInItsRectangleAndAligns) {
     // No manager or no text: nothing at all.
     c.Fill(0xFFFFFFFF);
     CRenderer::DrawText(c.dc(), nullptr, {0, 0, 200, 40}, "Hello", 0xFF000000, -1, 0);
-    CRenderer::DrawText(c.dc(), FakeManagerPointer(), {0, 0, 200, 40}, nullptr, 0xFF000000, -1, 0);
+    CRenderer::DrawText(c.dc(), manager_.get(), {0, 0, 200, 40}, nullptr, 0xFF000000, -1, 0);
     EXPECT_EQ(c.CountNot({0, 0, 200, 40}, 0xFFFFFFFF), 0);
 }
 
 TEST_F(RendererDraw, NullArgumentsDoNothing) {
     CCanvas c(4, 4);
-    EXPECT_FALSE(CRenderer::DrawImageString(nullptr, FakeManagerPointer(), {0, 0, 4, 4},
-                                            {0, 0, 4, 4}, "a.png"));
+    EXPECT_FALSE(
+        CRenderer::DrawImageString(nullptr, manager_.get(), {0, 0, 4, 4}, {0, 0, 4, 4}, "a.png"));
     EXPECT_FALSE(CRenderer::DrawImageString(c.dc(), nullptr, {0, 0, 4, 4}, {0, 0, 4, 4}, "a.png"));
     CRenderer::DrawBitmap(c.dc(), nullptr, {0, 0, 4, 4}, {0, 0, 4, 4}, {0, 0, 1, 1}, {}, true);
     EXPECT_EQ(c.CountNot({0, 0, 4, 4}, 0xFFFFFFFF), 0);

@@ -1,18 +1,14 @@
-// GDI handle owners; see GdiHandle.h.
-#include "ui/controls/GdiHandle.h"
+// DIB section creation; see DibSection.h.
+#include "ui/controls/DibSection.h"
 
 #include <climits>
 
 namespace SkinUI {
 
-namespace gdi_count {
-std::atomic<long> live{0};
-}
-
-CGdiBitmap CreateDib32(HDC dc, int width, int height, uint32_t** bits) {
+UniqueBitmap CreateDib32(HDC dc, int width, int height, uint32_t** bits) {
     *bits = nullptr;
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > INT_MAX / 4)
-        return CGdiBitmap();
+        return UniqueBitmap();
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bmi.bmiHeader.biWidth = width;
@@ -25,10 +21,10 @@ CGdiBitmap CreateDib32(HDC dc, int width, int height, uint32_t** bits) {
     HBITMAP bmp = ::CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &p, nullptr, 0);
     if (bmp == nullptr || p == nullptr) {
         if (bmp != nullptr) ::DeleteObject(bmp);
-        return CGdiBitmap();
+        return UniqueBitmap();
     }
     *bits = static_cast<uint32_t*>(p);
-    return CGdiBitmap(bmp);
+    return UniqueBitmap(bmp);
 }
 
 }  // namespace SkinUI
