@@ -68,6 +68,10 @@ public:
     static DWORD AdjustColor(DWORD color, short hue, short saturation, short lightness);
 };
 
+// Number of exact text-extent measurements DrawHtmlText has made in this process; benchmarks
+// read it to check that the width estimate keeps measuring rare.
+long& HtmlTextMeasureCount();
+
 // GDI colour (0x00BBGGRR) of a 32-bit ARGB colour; the alpha byte is dropped.
 inline COLORREF ToColorRef(DWORD argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
