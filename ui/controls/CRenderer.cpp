@@ -462,7 +462,13 @@ void CRenderer::DrawColor(HDC dc, const RECT& rect, DWORD color) {
     void* bits = nullptr;
     UniqueBitmap pixel(CreateDib32(dc, 1, 1, &bits));
     if (!pixel || bits == nullptr) return;
-    std::memcpy(bits, &color, 4);
+    // The blend expects premultiplied pixels: an unmultiplied colour would overflow its
+    // channels (half-transparent red over white would come out dark cyan).
+    const DWORD a = alpha;
+    const DWORD premultiplied = (a << 24) | ((((color >> 16) & 0xFF) * a / 255) << 16) |
+                                ((((color >> 8) & 0xFF) * a / 255) << 8) |
+                                ((color & 0xFF) * a / 255);
+    std::memcpy(bits, &premultiplied, 4);
     const RECT one = {0, 0, 1, 1};
     const RECT none = {0, 0, 0, 0};
     DrawBitmap(dc, pixel.get(), rect, rect, one, none, true, 255);
