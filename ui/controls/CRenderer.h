@@ -17,11 +17,6 @@ namespace SkinUI {
 
 class CWindowManagerUI;
 
-// The bytes of one entry of a zip archive (archive path, entry name looked up ignoring case).
-// Plugged in by the archive reader; without one, archived skins yield no pictures.
-using ZipEntryReader = bool (*)(const std::string& archivePath, const std::string& entry,
-                                std::vector<unsigned char>& bytes);
-
 class CRenderer {
 public:
     // Loads and decodes a picture. With a resource type, `name` is a resource name or
@@ -33,7 +28,6 @@ public:
     // Decodes picture bytes already in memory (the last step of LoadImage).
     static std::unique_ptr<TImageInfo> LoadImageFromMemory(const void* bytes, size_t size,
                                                            DWORD mask = 0, bool gray = false);
-    static void SetZipEntryReader(ZipEntryReader reader);
 
     // Draws a descriptor ("bkimage" and the like) and an optional modifier whose items override
     // it. False only without a device context or manager; missing pictures still give true.

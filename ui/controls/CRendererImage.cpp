@@ -1,5 +1,6 @@
 // CRenderer: loading pictures (resource, file or zip entry; decoded into premultiplied DIB
 // sections) and drawing image descriptors.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "ui/controls/ImageDescriptor.h"
 #include "ui/controls/PixelConvert.h"
 #include "ui/controls/RendererLink.h"
+#include "ui/core/ZipArchive.h"
 
 namespace SkinUI {
 
@@ -55,18 +57,26 @@ bool ReadResource(const char* name, const char* type, std::string& bytes) {
     return !bytes.empty();
 }
 
-ZipEntryReader& ZipReader() {
-    static ZipEntryReader reader = nullptr;
-    return reader;
-}
-
+// An entry of the resource zip: from the archive the manager keeps open, or from the archive
+// at resource path + zip name, opened for this one read.
 bool ReadZipEntry(const std::string& name, std::string& bytes) {
-    if (ZipReader() == nullptr) return false;
-    std::vector<unsigned char> raw;
-    if (!ZipReader()(RendererLink::ResourcePath() + RendererLink::ResourceZip(), name, raw))
+    CZipArchive own;
+    CZipArchive* zip = RendererLink::CachedZip();
+    if (zip == nullptr || !zip->IsOpen()) {
+        if (!own.Open((RendererLink::ResourcePath() + RendererLink::ResourceZip()).c_str()))
+            return false;
+        zip = &own;
+    }
+    int index = 0;
+    std::uint32_t size = 0;
+    if (!zip->FindEntry(name.c_str(), index, size) || size == 0) return false;
+    bytes.resize(size);
+    const int result = zip->Unzip(index, &bytes[0], size);
+    if (result != CZipArchive::kOk && result != CZipArchive::kMoreData) {
+        bytes.clear();
         return false;
-    bytes.assign(raw.begin(), raw.end());
-    return !bytes.empty();
+    }
+    return true;
 }
 
 bool IsResourceNumber(const char* name) {
@@ -74,10 +84,6 @@ bool IsResourceNumber(const char* name) {
 }
 
 }  // namespace
-
-void CRenderer::SetZipEntryReader(ZipEntryReader reader) {
-    ZipReader() = reader;
-}
 
 std::unique_ptr<TImageInfo> CRenderer::LoadImage(const char* name, const char* type, DWORD mask,
                                                  bool gray) {

@@ -6,12 +6,19 @@
 // the second half of a character.
 #include "ui/controls/ImageDescriptor.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace SkinUI {
 
 namespace {
+
+int ClampInt(long long v) {
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
 
 bool IsBlank(unsigned char c) {
     return c >= 1 && c <= 32;
@@ -55,10 +62,13 @@ void ApplyItem(TDescriptorState& s, const TRectI& bounds, const std::string& key
     } else if (key == "dest") {
         int v[4];
         ParseIntQuad(value.c_str(), v);
-        p.dest.left = bounds.left + v[0];
-        p.dest.top = bounds.top + v[1];
-        p.dest.right = bounds.left + v[2] < bounds.right ? bounds.left + v[2] : bounds.right;
-        p.dest.bottom = bounds.top + v[3] < bounds.bottom ? bounds.top + v[3] : bounds.bottom;
+        // Offsets from the skin may be anything: add in 64 bits and clamp, never overflow.
+        const long long left = static_cast<long long>(bounds.left);
+        const long long top = static_cast<long long>(bounds.top);
+        p.dest.left = ClampInt(left + v[0]);
+        p.dest.top = ClampInt(top + v[1]);
+        p.dest.right = left + v[2] < bounds.right ? ClampInt(left + v[2]) : bounds.right;
+        p.dest.bottom = top + v[3] < bounds.bottom ? ClampInt(top + v[3]) : bounds.bottom;
     } else if (key == "source") {
         int v[4];
         ParseIntQuad(value.c_str(), v);
@@ -118,7 +128,7 @@ int ParseIntQuad(const char* text, int out[4]) {
         char* end = nullptr;
         long v = std::strtol(p, &end, 10);
         if (end == p) break;
-        out[i] = static_cast<int>(v);
+        out[i] = ClampInt(v);
         ++read;
         p = end;
         while (*p == ' ') ++p;

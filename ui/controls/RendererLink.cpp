@@ -36,6 +36,10 @@ std::string ResourcePath() {
 std::string ResourceZip() {
     return CWindowManagerUI::GetResourceZip();
 }
+CZipArchive* CachedZip() {
+    if (!CWindowManagerUI::IsCachedResourceZip()) return nullptr;
+    return static_cast<CZipArchive*>(CWindowManagerUI::GetResourceZipHandle());
+}
 
 const TImageInfo* GetImageOrLoad(CWindowManagerUI* manager, const char* name, const char* type,
                                  DWORD mask, bool gray) {

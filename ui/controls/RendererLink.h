@@ -13,6 +13,7 @@
 namespace SkinUI {
 
 class CWindowManagerUI;
+class CZipArchive;
 
 namespace RendererLink {
 
@@ -20,6 +21,8 @@ namespace RendererLink {
 HINSTANCE ResourceModule();
 std::string ResourcePath();
 std::string ResourceZip();
+// The resource zip the manager keeps open for every load, or null.
+CZipArchive* CachedZip();
 
 // The manager's cached picture under `name`, loaded on a miss; null when it cannot be loaded.
 const TImageInfo* GetImageOrLoad(CWindowManagerUI* manager, const char* name, const char* type,

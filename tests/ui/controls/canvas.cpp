@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <zlib.h>
+
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #if defined(__GNUC__)
@@ -114,6 +116,69 @@ std::string WriteTempPng(const std::string& name, const std::string& png) {
         std::fclose(f);
     }
     return dir;
+}
+
+namespace {
+void Put16(std::string& s, unsigned v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Put32(std::string& s, unsigned long v) {
+    Put16(s, static_cast<unsigned>(v & 0xFFFF));
+    Put16(s, static_cast<unsigned>((v >> 16) & 0xFFFF));
+}
+}  // namespace
+
+std::string MakeStoredZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string out;
+    std::string directory;
+    for (const auto& e : entries) {
+        const unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(e.second.data()),
+                                        static_cast<uInt>(e.second.size()));
+        const unsigned long offset = out.size();
+        Put32(out, 0x04034b50);
+        Put16(out, 20);
+        Put16(out, 0);  // flags
+        Put16(out, 0);  // stored
+        Put16(out, 0);
+        Put16(out, 0);
+        Put32(out, crc);
+        Put32(out, e.second.size());
+        Put32(out, e.second.size());
+        Put16(out, static_cast<unsigned>(e.first.size()));
+        Put16(out, 0);
+        out += e.first;
+        out += e.second;
+        Put32(directory, 0x02014b50);
+        Put16(directory, 20);
+        Put16(directory, 20);
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put32(directory, crc);
+        Put32(directory, e.second.size());
+        Put32(directory, e.second.size());
+        Put16(directory, static_cast<unsigned>(e.first.size()));
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put16(directory, 0);
+        Put32(directory, 0);
+        Put32(directory, offset);
+        directory += e.first;
+    }
+    const unsigned long dirOffset = out.size();
+    out += directory;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, static_cast<unsigned>(entries.size()));
+    Put16(out, static_cast<unsigned>(entries.size()));
+    Put32(out, directory.size());
+    Put32(out, dirOffset);
+    Put16(out, 0);
+    return out;
 }
 
 }  // namespace testing_canvas

@@ -43,8 +43,10 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 2);
 
 // PNG bytes of a width x height picture given as 0xAARRGGBB pixels.
 std::string MakePng(int width, int height, const std::vector<uint32_t>& argb);
-// Writes a PNG into a fresh temporary folder; returns the folder (Windows path, ending "\").
+// Writes a file into the test's temporary folder; returns the folder (ending "\").
 std::string WriteTempPng(const std::string& name, const std::string& png);
+// A zip archive whose entries (name, bytes) are stored uncompressed.
+std::string MakeStoredZip(const std::vector<std::pair<std::string, std::string>>& entries);
 
 }  // namespace testing_canvas
 }  // namespace SkinUI

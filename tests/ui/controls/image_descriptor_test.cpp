@@ -117,6 +117,16 @@ TEST(ImageDescriptor, MalformedTextStopsParsing) {
     EXPECT_EQ(d[0].name, "");
 }
 
+TEST(ImageDescriptor, HugeOffsetsDoNotOverflow) {
+    auto d = Parse("file='a' dest='2147483647,-2147483648,99999999999,2147483647'", nullptr,
+                   MakeRect(100, 50, 300, 90));
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].dest.left, 2147483647);
+    EXPECT_EQ(d[0].dest.top, -2147483598);
+    EXPECT_EQ(d[0].dest.right, 300);
+    EXPECT_EQ(d[0].dest.bottom, 90);
+}
+
 TEST(ImageDescriptor, IntQuad) {
     int v[4];
     EXPECT_EQ(ParseIntQuad("1,-2, 3,4", v), 4);

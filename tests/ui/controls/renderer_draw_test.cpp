@@ -20,6 +20,7 @@ protected:
     void SetUp() override {
         CWindowManagerUI::SetInstance(GetModuleHandleA(nullptr));
         CWindowManagerUI::SetResourcePath("");
+        CWindowManagerUI::SetResourceZip("");
         { CWindowManagerUI first; }  // process-wide objects are made by the first manager
         liveAtStart_ = GdiLiveCount();
         Fresh();
@@ -107,6 +108,22 @@ TEST_F(RendererDraw, CacheKeysPicturesByNameOnly) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->mask, 0xFFFF00FFu);
     EXPECT_FALSE(image->gray);
+}
+
+TEST_F(RendererDraw, PicturesFromTheResourceZip) {
+    const std::string zip = testing_canvas::MakeStoredZip(
+        {{"Pics/Red.png", MakePng(1, 1, {0xFFFF0000})}, {"empty.png", ""}});
+    CWindowManagerUI::SetResourcePath(WriteTempPng("skin.zip", zip));
+    CWindowManagerUI::SetResourceZip("skin.zip");
+    CCanvas c(4, 4);
+    Draw(c, {0, 0, 4, 4}, "file='pics/red.png'");  // entry names match ignoring case
+    EXPECT_EQ(c.At(2, 2), 0xFF0000u);
+    c.Fill(0xFFFFFFFF);
+    Fresh();
+    Draw(c, {0, 0, 4, 4}, "file='empty.png'");
+    Draw(c, {0, 0, 4, 4}, "file='absent.png'");
+    EXPECT_EQ(c.CountNot({0, 0, 4, 4}, 0xFFFFFFFF), 0);
+    CWindowManagerUI::SetResourceZip("");
 }
 
 TEST_F(RendererDraw, FadeBlendsOpaquePicture) {
