@@ -143,6 +143,12 @@ struct TContext {
     int maxX = 0;
     int pictureBottom = 0;
     POINT linkStart = {0, 0};
+
+    // Text widths found by a line's measuring pass, replayed in the same order by its drawing
+    // pass (the same runs with the same fonts), so each width is measured once.
+    std::vector<int> widths;
+    size_t replay = 0;
+    bool replaying = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -155,10 +161,46 @@ long& HtmlTextMeasureCount();
 
 namespace {
 
+template <class F>
+int Measured(TContext& c, F measure) {
+    if (c.replaying && c.replay < c.widths.size()) return c.widths[c.replay++];
+    const int width = measure();
+    if (!c.replaying) c.widths.push_back(width);
+    return width;
+}
+
 SIZE Extent(HDC dc, const char* p, int n) {
     SIZE size = {0, 0};
     if (n > 0) ::GetTextExtentPoint32A(dc, p, n, &size);
     return size;
+}
+
+// Largest number of whole characters of [p, p + n) that fit in `room` pixels. One call of
+// GetTextExtentExPointW gives it when each character is one UTF-16 unit (always so for the
+// single- and double-byte code pages); otherwise bisection on exact extents.
+size_t FitCount(HDC dc, const char* p, int n, const std::vector<int>& bounds, int room) {
+    if (room <= 0) return 0;
+    const size_t chars = bounds.size() - 1;
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, p, n, &wide[0], n);
+    if (units == static_cast<int>(chars)) {
+        INT fit = 0;
+        SIZE size = {0, 0};
+        ++HtmlTextMeasureCount();
+        if (::GetTextExtentExPointW(dc, wide.c_str(), units, room, &fit, nullptr, &size))
+            return static_cast<size_t>(std::max(0, std::min(fit, units)));
+    }
+    size_t lo = 0;
+    size_t hi = chars;
+    while (lo < hi) {
+        const size_t mid = (lo + hi + 1) / 2;
+        ++HtmlTextMeasureCount();
+        if (Extent(dc, p, bounds[mid]).cx <= room)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
 }
 
 // One pass over a line: whether it draws, and whether it is the pass whose effects (links,
@@ -195,27 +237,17 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
     SIZE size = {0, 0};
     bool fits = false;
     if (static_cast<long long>(n) * average <= 2LL * std::max(room, 0) + average) {
-        size = Extent(c.dc, p, n);
-        ++HtmlTextMeasureCount();
+        size.cx = Measured(c, [&] {
+            ++HtmlTextMeasureCount();
+            return static_cast<int>(Extent(c.dc, p, n).cx);
+        });
         fits = size.cx <= room;
     }
     if (!fits) {
         overflow = true;
         const std::vector<int> bounds = CharBoundaries(p, n);
-        // Largest number of whole characters that fit, by bisection on exact extents; the
-        // estimate bounds the search (double-byte characters are about two averages wide).
-        size_t lo = 0;
-        size_t hi = bounds.size() - 1;
-        const size_t bound = static_cast<size_t>(std::max(room, 0) / average) * 2 + 2;
-        if (hi > bound) hi = bound;
-        while (lo < hi) {
-            const size_t mid = (lo + hi + 1) / 2;
-            ++HtmlTextMeasureCount();
-            if (Extent(c.dc, p, bounds[mid]).cx <= room)
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
+        size_t lo = static_cast<size_t>(
+            Measured(c, [&] { return static_cast<int>(FitCount(c.dc, p, n, bounds, room)); }));
         size_t chars = lo;
         if (c.flags & DT_WORDBREAK) {
             // Break after the last character that is not an ASCII letter.
@@ -227,15 +259,29 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         if (chars == 0 && c.x <= lineLeft) chars = 1;
         bool ellipsis = false;
         if ((c.flags & DT_END_ELLIPSIS) && chars > 0) {
-            const int dots = Extent(c.dc, "...", 3).cx;
-            for (int cut = 0; cut < 2 && chars > 0 &&
-                              c.x + Extent(c.dc, p, bounds[chars]).cx + dots > c.rc.right;
+            const int dots = Measured(c, [&] {
+                ++HtmlTextMeasureCount();
+                return static_cast<int>(Extent(c.dc, "...", 3).cx);
+            });
+            for (int cut = 0;
+                 cut < 2 && chars > 0 &&
+                 c.x +
+                         Measured(c,
+                                  [&] {
+                                      ++HtmlTextMeasureCount();
+                                      return static_cast<int>(Extent(c.dc, p, bounds[chars]).cx);
+                                  }) +
+                         dots >
+                     c.rc.right;
                  ++cut)
                 --chars;
             ellipsis = true;
         }
         take = bounds[chars];
-        size = Extent(c.dc, p, take);
+        size.cx = Measured(c, [&] {
+            ++HtmlTextMeasureCount();
+            return static_cast<int>(Extent(c.dc, p, take).cx);
+        });
         if (pass.drawing) {
             DrawRunText(c, s, c.x, p, take);
             if (ellipsis) DrawRunText(c, s, c.x + size.cx, "...", 3);
@@ -648,6 +694,9 @@ void CRenderer::DrawHtmlText(HDC dc, CWindowManagerUI* manager, RECT& rect, LPCS
                 s = lineStart;
                 p = lineText;
             }
+            c.replaying = i > 0;
+            c.replay = 0;
+            if (i == 0) c.widths.clear();
             TPass pass;
             pass.final = i == passes - 1;
             pass.drawing = !calc && pass.final;
