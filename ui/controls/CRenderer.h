@@ -76,6 +76,10 @@ public:
     static void DrawRect(HDC dc, const RECT& rect, int width, DWORD color);
     static void DrawRoundRect(HDC dc, const RECT& rect, int width, int cornerWidth,
                               int cornerHeight, DWORD color);
+    // GDI+ text in the manager's font of that index; `style` takes DT_CENTER, DT_RIGHT,
+    // DT_VCENTER, DT_BOTTOM, DT_END_ELLIPSIS and DT_SINGLELINE.
+    static void DrawText(HDC dc, CWindowManagerUI* manager, const RECT& rect, LPCSTR text,
+                         DWORD color, int font, UINT style);
     static DWORD AdjustColor(DWORD color, short hue, short saturation, short lightness);
 };
 
