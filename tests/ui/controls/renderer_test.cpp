@@ -140,6 +140,26 @@ TEST_F(Renderer, CornersKeepTheirSizeWhileEdgesAndMiddleStretch) {
     EXPECT_EQ(0xFF0000u, s.Rgb(93, 33));
 }
 
+TEST_F(Renderer, HoleAndTilingFillTheMiddle) {
+    Surface s(100, 40);
+    EXPECT_TRUE(Draw(s, RECT{0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5' hole='true'"));
+    EXPECT_EQ(0x0000FFu, s.Rgb(2, 2));
+    EXPECT_EQ(0xFFFFFFu, s.Rgb(50, 20));  // no middle
+
+    Surface t(40, 10);
+    EXPECT_TRUE(Draw(t, RECT{0, 0, 40, 10}, "file='split.png' xtiled='true'"));
+    EXPECT_EQ(0x0000FFu, t.Rgb(1, 5));  // tiles of 15 from the left, the last one cut
+    EXPECT_EQ(0xFF0000u, t.Rgb(12, 5));
+    EXPECT_EQ(0x0000FFu, t.Rgb(16, 5));
+    EXPECT_EQ(0x0000FFu, t.Rgb(31, 5));
+    EXPECT_EQ(0xFF0000u, t.Rgb(36, 5));
+
+    Surface u(10, 25);  // a picture with alpha, tiled down
+    EXPECT_TRUE(Draw(u, RECT{0, 0, 10, 25}, "file='halfblue.png' ytiled='true'"));
+    EXPECT_EQ(0xFFFFFFu, u.Rgb(2, 22));
+    EXPECT_EQ(0x0000FFu, u.Rgb(7, 22));
+}
+
 TEST_F(Renderer, ProgressModifierShowsThePictureUnscaled) {
     Surface s(400, 15);
     const RECT bar = {0, 0, 378, 15};
