@@ -184,6 +184,10 @@ TEST_F(HtmlText, InlinePictureFrames) {
     const RECT ink2 = c.InkBox(kWhite);
     EXPECT_EQ(c.At(ink2.left, ink2.top), 0x0000FFu);
 
+    // A picture taller than the text raises its line.
+    CWindowManagerUI::SetResourcePath(
+        WriteTempPng("tall.png", MakePng(1, 40, std::vector<uint32_t>(40, 0xFF000000))));
+    EXPECT_EQ(Measure("a<i tall.png>b", {0, 0, 9999, 100}).bottom, 40);
     // Measured: one frame wide; a missing picture is skipped.
     EXPECT_EQ(Measure("<i frames.png 4>", {0, 0, 9999, 100}).right, 2);
     EXPECT_EQ(Measure("<i missing.png 4>a", {0, 0, 9999, 100}).right,
@@ -292,6 +296,9 @@ TEST_F(HtmlText, DrawingStaysInsideTheRectangle) {
     EXPECT_EQ(c.CountNot({0, 30, 100, 60}, kWhite), 0);
     EXPECT_EQ(c.CountNot({60, 0, 100, 60}, kWhite), 0);
     EXPECT_GT(c.CountNot({10, 10, 60, 30}, kWhite), 0);
+    // The clip is given back afterwards.
+    CRenderer::DrawColor(c.dc(), {0, 0, 100, 60}, 0xFF000000);
+    EXPECT_EQ(c.CountNot({0, 0, 100, 60}, 0xFF000000), 0);
 }
 
 }  // namespace

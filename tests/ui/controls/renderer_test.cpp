@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -135,6 +140,26 @@ TEST_F(Renderer, CornersKeepTheirSizeWhileEdgesAndMiddleStretch) {
     EXPECT_EQ(0xFF0000u, s.Rgb(93, 33));
 }
 
+TEST_F(Renderer, HoleAndTilingFillTheMiddle) {
+    Surface s(100, 40);
+    EXPECT_TRUE(Draw(s, RECT{0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5' hole='true'"));
+    EXPECT_EQ(0x0000FFu, s.Rgb(2, 2));
+    EXPECT_EQ(0xFFFFFFu, s.Rgb(50, 20));  // no middle
+
+    Surface t(40, 10);
+    EXPECT_TRUE(Draw(t, RECT{0, 0, 40, 10}, "file='split.png' xtiled='true'"));
+    EXPECT_EQ(0x0000FFu, t.Rgb(1, 5));  // tiles of 15 from the left, the last one cut
+    EXPECT_EQ(0xFF0000u, t.Rgb(12, 5));
+    EXPECT_EQ(0x0000FFu, t.Rgb(16, 5));
+    EXPECT_EQ(0x0000FFu, t.Rgb(31, 5));
+    EXPECT_EQ(0xFF0000u, t.Rgb(36, 5));
+
+    Surface u(10, 25);  // a picture with alpha, tiled down
+    EXPECT_TRUE(Draw(u, RECT{0, 0, 10, 25}, "file='halfblue.png' ytiled='true'"));
+    EXPECT_EQ(0xFFFFFFu, u.Rgb(2, 22));
+    EXPECT_EQ(0x0000FFu, u.Rgb(7, 22));
+}
+
 TEST_F(Renderer, ProgressModifierShowsThePictureUnscaled) {
     Surface s(400, 15);
     const RECT bar = {0, 0, 378, 15};
@@ -255,4 +280,69 @@ TEST_F(Renderer, ClipsLimitDrawingAndRestoreTheOuterClip) {
     }
     EXPECT_EQ(0xFFFFFFu, r.Rgb(0, 0));  // the rounded corner stays clear
     EXPECT_EQ(0x000000u, r.Rgb(10, 10));
+}
+
+namespace {
+
+// GDI+ is started by the labels in the product; a text test starts it itself.
+class GdiplusSession {
+public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    }
+    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+// The bounding box of the pixels that are not white.
+RECT Ink(const Surface& s, int width, int height) {
+    RECT ink = {width, height, -1, -1};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (s.Rgb(x, y) == 0xFFFFFF) continue;
+            ink.left = std::min<LONG>(ink.left, x);
+            ink.top = std::min<LONG>(ink.top, y);
+            ink.right = std::max<LONG>(ink.right, x + 1);
+            ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+        }
+    }
+    return ink;
+}
+
+}  // namespace
+
+TEST_F(Renderer, TextIsDrawnInsideItsRectangleWithItsAlignment) {
+    GdiplusSession gdiplus;
+    Surface s(200, 40);
+    const RECT area = {10, 5, 190, 35};
+    CRenderer::DrawText(s.dc(), &manager, area, "Loader", 0xFF000000, -1, DT_SINGLELINE);
+    const RECT left = Ink(s, 200, 40);
+    ASSERT_LT(left.left, left.right);  // something was drawn
+    EXPECT_GE(left.left, area.left);
+    EXPECT_LT(left.left, area.left + 10);  // near alignment
+    EXPECT_LE(left.right, area.right);
+
+    s.Fill(0xFFFFFFFF);
+    CRenderer::DrawText(s.dc(), &manager, area, "Loader", 0xFF000000, -1,
+                        DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    const RECT centred = Ink(s, 200, 40);
+    const int middle = (centred.left + centred.right) / 2;
+    EXPECT_NEAR(100, middle, 4);
+    EXPECT_GT(centred.left, left.left + 20);
+
+    // Narrow text in the double-byte code page ("正在准备安装" in GBK) is converted.
+    s.Fill(0xFFFFFFFF);
+    CRenderer::DrawText(s.dc(), &manager, area, "\xD5\xFD\xD4\xDA\xD7\xBC\xB1\xB8\xB0\xB2\xD7\xB0",
+                        0xFF000000, 0, DT_SINGLELINE);
+    const RECT wide = Ink(s, 200, 40);
+    EXPECT_LT(wide.left, wide.right);
+
+    s.Fill(0xFFFFFFFF);
+    CRenderer::DrawText(s.dc(), nullptr, area, "Loader", 0xFF000000, -1, 0);
+    CRenderer::DrawText(s.dc(), &manager, area, nullptr, 0xFF000000, -1, 0);
+    const RECT none = Ink(s, 200, 40);
+    EXPECT_GE(none.left, none.right);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/controls/surface.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/core/GdiHandle.h"
@@ -410,8 +411,17 @@ TEST(WindowManagerResources, EveryGdiHandleComesBack) {
         manager.SetDefaultFont("Arial", 13, false, false, false);
         manager.GetFontInfo(0);
         auto* root = new TestContainer();
-        root->Add(new RecordingControl("x"));
+        auto* child = root->Add(new RecordingControl("x"));
         manager.AttachRoot(root);
+        root->SetBounds(RECT{0, 0, 60, 40});
+        child->SetBounds(RECT{0, 0, 30, 40});
+        child->ApplyAttributeString(
+            "bkcolor=\"#80FF0000\" bkcolor2=\"#FF00FF00\" bordersize=\"1\" "
+            "bordercolor=\"#FF000000\" borderround=\"4,4\"");
+        root->ApplyAttribute("bkcolor", "#FF0000FF");
+        uitest::Surface surface(60, 40);
+        root->Paint(surface.dc(), RECT{0, 0, 60, 40});
+        child->Paint(surface.dc(), RECT{0, 0, 60, 40});
         EXPECT_GT(GdiLiveCount(), before);
     }
     EXPECT_EQ(before, GdiLiveCount());
