@@ -288,6 +288,45 @@ TEST_F(HtmlText, NothingForMissingInputs) {
     EXPECT_GT(c.CountNot({0, 0, 50, 20}, kWhite), 0);
 }
 
+// Random markup from tag-like pieces (unbalanced, truncated, nested, double-byte halves):
+// every call must end, stay inside its rectangle and report at most the capacity of links.
+TEST_F(HtmlText, RandomMarkupIsHandledSafely) {
+    const char* pieces[] = {"<",     "{",     ">",       "}",     "/",     "a",
+                            "b",     "i",     "p",       "r",     "s",     "x",
+                            "y",     "f",     "c",       " ",     "\n",    "<a t>",
+                            "</a>",  "<b>",   "{/b}",    "<p 3>", "</p}",  "<i frames.png 4 9>",
+                            "<i>",   "</i>",  "<x -50>", "<y 0>", "<f 0>", "<f Tahoma 900 italic>",
+                            "<c #>", "<r>",   "{/r>",    "<s>",   "<n>",   "\xD5\xFD",
+                            "\xD5",  "word ", "<q>",     "<{>",   "{<}"};
+    unsigned seed = 12345;
+    CCanvas c(120, 60);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const int count = 1 + static_cast<int>(seed % 30);
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % (sizeof(pieces) / sizeof(pieces[0]))];
+        }
+        const UINT flags[] = {0, DT_WORDBREAK, DT_SINGLELINE | DT_END_ELLIPSIS,
+                              DT_CENTER | DT_VCENTER, DT_WORDBREAK | DT_RIGHT | DT_BOTTOM};
+        RECT links[2];
+        std::string texts[2];
+        int n = 2;
+        RECT rc = {10, 10, 110, 50};
+        c.Fill(kWhite);
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, text.c_str(), 0xFF000000, links, texts,
+                                n, flags[round % 5]);
+        ASSERT_LE(n, 2) << text;
+        ASSERT_EQ(c.CountNot({0, 0, 120, 10}, kWhite), 0) << text;
+        ASSERT_EQ(c.CountNot({0, 50, 120, 60}, kWhite), 0) << text;
+        RECT calc = {0, 0, 100, 40};
+        int none = 0;
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), calc, text.c_str(), 0xFF000000, nullptr,
+                                nullptr, none, DT_CALCRECT | DT_WORDBREAK);
+        ASSERT_LE(calc.right, 100) << text;
+    }
+}
+
 TEST_F(HtmlText, DrawingStaysInsideTheRectangle) {
     CCanvas c(100, 60);
     Draw(c, {10, 10, 60, 30}, "lots of text here that keeps going and going and going",
