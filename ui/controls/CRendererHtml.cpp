@@ -155,12 +155,6 @@ struct TContext {
 // 3. Runs of plain text
 // ---------------------------------------------------------------------------------------------
 
-}  // namespace
-
-long& HtmlTextMeasureCount();
-
-namespace {
-
 template <class F>
 int Measured(TContext& c, F measure) {
     if (c.replaying && c.replay < c.widths.size()) return c.widths[c.replay++];
