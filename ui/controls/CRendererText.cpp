@@ -59,10 +59,10 @@ std::wstring ToWide(const char* text) {
     return w;
 }
 
-void DrawWithGdiplus(HDC dc, HFONT font, const RECT& rect, const std::wstring& text, DWORD color,
-                     UINT flags) {
+void DrawWithGdiplus(GpGraphics* graphics, HDC dc, HFONT font, const RECT& rect,
+                     const std::wstring& text, DWORD color, UINT flags) {
     TGpObjects gp;
-    if (GdipCreateFromHDC(dc, &gp.graphics) != Ok) return;
+    gp.graphics = graphics;
     LOGFONTA lf = {};
     if (font == nullptr) font = static_cast<HFONT>(::GetCurrentObject(dc, OBJ_FONT));
     if (::GetObjectA(font, sizeof lf, &lf) == 0) return;
@@ -97,15 +97,14 @@ void CRenderer::DrawText(HDC dc, CWindowManagerUI* manager, const RECT& rect, co
     if (wide.empty()) return;
     const HFONT hfont = RendererLink::FontAt(manager, nullptr, font).font;
 
-    GpGraphics* probe = nullptr;
-    const GpStatus status = GdipCreateFromHDC(dc, &probe);
-    if (probe != nullptr) GdipDeleteGraphics(probe);
-    if (status == GdiplusNotInitialized) {
+    GpGraphics* graphics = nullptr;
+    if (GdipCreateFromHDC(dc, &graphics) == GdiplusNotInitialized) {
         CGdiplusScope scope;
-        DrawWithGdiplus(dc, hfont, rect, wide, color, flags);
-        return;
+        if (GdipCreateFromHDC(dc, &graphics) == Ok)
+            DrawWithGdiplus(graphics, dc, hfont, rect, wide, color, flags);
+        return;  // the graphics object is gone before GDI+ shuts down
     }
-    DrawWithGdiplus(dc, hfont, rect, wide, color, flags);
+    if (graphics != nullptr) DrawWithGdiplus(graphics, dc, hfont, rect, wide, color, flags);
 }
 
 }  // namespace SkinUI
