@@ -272,3 +272,21 @@ TEST_F(MessageHandling, HoverShowsTheControlsToolTip) {
     // Without a tooltip text no tip is made or changed, and nothing is found: not handled.
     Send(WM_MOUSEHOVER, 0, MAKELPARAM(500, 500));
 }
+
+TEST_F(MessageHandling, TabMovesTheFocusBetweenTabStopsThroughTheLoop) {
+    Paint();
+    ASSERT_EQ(first, wnd.manager.GetFocus());
+    BYTE keys[256] = {};
+    ASSERT_TRUE(::SetKeyboardState(keys));
+    MSG tab = {wnd.GetHWND(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_TRUE(CWindowManagerUI::PreTranslateMessage(&tab));
+    EXPECT_EQ(second, wnd.manager.GetFocus());
+    EXPECT_TRUE(CWindowManagerUI::PreTranslateMessage(&tab));
+    EXPECT_EQ(first, wnd.manager.GetFocus());  // wraps to the first tab stop
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    EXPECT_TRUE(CWindowManagerUI::PreTranslateMessage(&tab));
+    EXPECT_EQ(second, wnd.manager.GetFocus());  // Shift+Tab goes backwards
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
