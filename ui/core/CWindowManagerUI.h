@@ -199,6 +199,11 @@ public:
     // The pre-message step of the message loop: tab order, system keys and shortcuts.
     bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // The window's messages turned into layout, painting and control events. True when
+    // handled; `result` then holds what the window procedure returns (left as the caller set
+    // it for messages handled without a value of their own).
+    bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 private:
     CWindowManagerUI* TopResourceManager();
     const CWindowManagerUI* TopResourceManager() const;
@@ -206,6 +211,10 @@ private:
     void DeliverNotice(TNoticeUI& notice);
     void SendFocusEvent(CControlUI* receiver, int kind, CControlUI* sender);
     CControlUI* FindShortcut(char upperCased);
+    void Paint();
+    void SendMouseEvent(CControlUI* receiver, int kind, POINT point, WPARAM wParam = 0,
+                        LPARAM lParam = 0, WORD keyState = 0);
+    void ShowToolTip(CControlUI* control);
 
     HWND window_ = nullptr;
     int opacity_ = 255;
@@ -216,6 +225,7 @@ private:
     UniqueBitmap backgroundBitmap_;
     HWND tooltipWindow_ = nullptr;
     TOOLINFOA toolInfo_ = {};
+    std::string toolTipText_;  // what toolInfo_ points at
     bool showDirty_ = false;
     CControlUI* root_ = nullptr;
     CControlUI* focus_ = nullptr;
