@@ -1,0 +1,344 @@
+// DrawHtmlText: markup syntax, links, alignment, wrapping, ellipsis, inline pictures and
+// measuring, drawn into memory device contexts with real fonts (code page 936 under the test
+// wrapper, so double-byte text is GBK).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "ui/controls/CRenderer.h"
+#include "ui/core/CWindowManagerUI.h"
+
+namespace SkinUI {
+namespace {
+
+using testing_canvas::CCanvas;
+using testing_canvas::MakePng;
+using testing_canvas::WriteTempPng;
+
+const uint32_t kWhite = 0xFFFFFFFF;
+
+class HtmlText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CWindowManagerUI::SetInstance(GetModuleHandleA(nullptr));
+        CWindowManagerUI::SetResourcePath("");
+        { CWindowManagerUI first; }
+        liveAtStart_ = GdiLiveCount();
+        manager_ = std::make_unique<CWindowManagerUI>();
+    }
+    void TearDown() override {
+        manager_.reset();
+        EXPECT_EQ(GdiLiveCount(), liveAtStart_) << "GDI objects left behind";
+    }
+    void Draw(CCanvas& c, RECT rc, const char* text, UINT flags, DWORD color = 0xFF000000) {
+        int none = 0;
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, text, color, nullptr, nullptr, none,
+                                flags);
+    }
+    RECT Measure(const char* text, RECT rc, UINT flags = 0) {
+        CCanvas c(4, 4);
+        int none = 0;
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, text, 0xFF000000, nullptr, nullptr,
+                                none, flags | DT_CALCRECT);
+        return rc;
+    }
+    // Canvases drawn from two texts are pixel-identical.
+    bool SameDrawing(const char* a, const char* b, UINT flags = DT_SINGLELINE) {
+        CCanvas ca(200, 30);
+        CCanvas cb(200, 30);
+        Draw(ca, {0, 0, 200, 30}, a, flags);
+        Draw(cb, {0, 0, 200, 30}, b, flags);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (ca.At(x, y) != cb.At(x, y)) return false;
+        return true;
+    }
+    std::unique_ptr<CWindowManagerUI> manager_;
+    long liveAtStart_ = 0;
+};
+
+TEST_F(HtmlText, BracketStylesAreOneSyntax) {
+    EXPECT_TRUE(SameDrawing("a<b>bold</b>a", "a{b}bold{/b}a"));
+    EXPECT_TRUE(SameDrawing("a<b>bold</b>a", "a{b>bold</b}a"));
+    EXPECT_FALSE(SameDrawing("a<b>bold</b>a", "aboldb"));
+    // Escapes draw the enclosed bracket; a bracket that starts no tag is plain text.
+    EXPECT_TRUE(SameDrawing("x<{>y", "x{y"));
+    EXPECT_TRUE(SameDrawing("x{<}y", "x<y"));
+    EXPECT_TRUE(SameDrawing("x{>}<}>", "x>}"));
+    // Unknown tags are skipped up to their closing bracket.
+    EXPECT_TRUE(SameDrawing("a<q whatever>b</q>c", "abc"));
+}
+
+TEST_F(HtmlText, RawSectionsDrawMarkupLiterally) {
+    const RECT raw = Measure("<r><b>x</b></r>", {0, 0, 9999, 100}, DT_SINGLELINE);
+    const RECT literal = Measure("{<}b>x{<}/b>", {0, 0, 9999, 100}, DT_SINGLELINE);
+    EXPECT_NEAR(raw.right, literal.right, 2);  // measured as one run versus several
+    EXPECT_GT(raw.right, Measure("x", {0, 0, 9999, 100}).right * 4);
+}
+
+TEST_F(HtmlText, LinkAcrossLineBreakGivesTwoRectangles) {
+    CCanvas c(120, 100);
+    RECT links[4] = {};
+    std::string texts[4];
+    int count = 4;
+    RECT rc = {0, 0, 120, 100};
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc,
+                            "go <a http://x/>here now and then again</a> end", 0xFF000000, links,
+                            texts, count, DT_WORDBREAK);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(texts[0], "http://x/");
+    EXPECT_EQ(texts[1], "http://x/");
+    EXPECT_GT(links[0].left, 0);
+    EXPECT_EQ(links[1].left, 0);
+    EXPECT_EQ(links[1].top, links[0].bottom);
+    EXPECT_GT(links[1].bottom, links[1].top);
+    EXPECT_LE(links[0].right, 120);
+
+    // Link pixels carry the link colour (blue by default).
+    bool blue = false;
+    for (int y = links[1].top; y < links[1].bottom; ++y)
+        for (int x = links[1].left; x < links[1].right; ++x) {
+            const uint32_t px = c.At(x, y);
+            if ((px & 0xFF) > 0xC0 && (px >> 16) < 0x40) blue = true;
+        }
+    EXPECT_TRUE(blue);
+
+    // Capacity 1: both links are drawn, only the first is recorded.
+    count = 1;
+    rc = {0, 0, 120, 100};
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc,
+                            "go <a http://x/>here now and then again</a> end", 0xFF000000, links,
+                            texts, count, DT_WORDBREAK);
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(HtmlText, HoverColourFollowsMouseOverLinkRectangle) {
+    CCanvas c(200, 30);
+    RECT links[1] = {{0, 0, 200, 30}};
+    std::string texts[1] = {"t"};
+    int count = 1;
+    // The manager's last mouse point is (-1, -1): outside, so the plain link colour.
+    RECT rc = {0, 0, 200, 30};
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, "<a t>MMMM</a>", 0xFF000000, links, texts,
+                            count, DT_SINGLELINE);
+    bool linkBlue = false;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 200; ++x)
+            if ((c.At(x, y) & 0xFFFFFF) == 0x0000FF) linkBlue = true;
+    EXPECT_TRUE(linkBlue);
+}
+
+TEST_F(HtmlText, SingleLineCentredIsMeasuredThenCentred) {
+    const char* text = "<b>Centre</b> me";
+    const RECT extent = Measure(text, {0, 0, 9999, 100}, DT_SINGLELINE);
+    const int ew = extent.right - extent.left;
+    const int eh = extent.bottom - extent.top;
+    ASSERT_GT(ew, 20);
+    CCanvas c(300, 100);
+    Draw(c, {0, 0, 300, 100}, text, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    const RECT ink = c.InkBox(kWhite);
+    EXPECT_GE(ink.left, 150 - ew / 2);
+    EXPECT_LE(ink.right, 150 - ew / 2 + ew);
+    EXPECT_LE(ink.left - (150 - ew / 2), 3);
+    EXPECT_GE(ink.top, 50 - eh / 2);
+    EXPECT_LE(ink.bottom, 50 - eh / 2 + eh);
+
+    c.Fill(kWhite);
+    Draw(c, {0, 0, 300, 100}, text, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    const RECT right = c.InkBox(kWhite);
+    EXPECT_GE(right.left, 300 - ew);
+    EXPECT_GE(right.top, 100 - eh);
+}
+
+TEST_F(HtmlText, LineBreaksAndSingleLine) {
+    const RECT one = Measure("a", {0, 0, 9999, 100});
+    const int lineHeight = one.bottom - one.top;
+    ASSERT_GT(lineHeight, 5);
+    EXPECT_EQ(Measure("a<n>b", {0, 0, 9999, 100}).bottom, 2 * lineHeight);
+    EXPECT_EQ(Measure("a\nb", {0, 0, 9999, 100}).bottom, 2 * lineHeight);
+    EXPECT_EQ(Measure("a<n>b", {0, 0, 9999, 100}, DT_SINGLELINE).bottom, lineHeight);
+    // A paragraph starts a new line and adds its spacing to that line's height.
+    EXPECT_EQ(Measure("a<p 6>b</p>c", {0, 0, 9999, 100}).bottom, 3 * lineHeight + 6);
+    // y sets the line height; x skips pixels.
+    EXPECT_EQ(Measure("<y 40>a", {0, 0, 9999, 100}).bottom, 40);
+    const RECT skip = Measure("<x 30>a", {0, 0, 9999, 100});
+    EXPECT_EQ(skip.right, 30 + one.right);
+}
+
+TEST_F(HtmlText, InlinePictureFrames) {
+    std::vector<uint32_t> px;
+    const uint32_t frames[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF000000};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x) px.push_back(frames[x / 2]);
+    CWindowManagerUI::SetResourcePath(WriteTempPng("frames.png", MakePng(8, 2, px)));
+    CCanvas c(50, 20);
+    Draw(c, {0, 0, 50, 20}, "<i frames.png 4 5>", 0);  // index out of range: frame 0
+    const RECT ink = c.InkBox(kWhite);
+    EXPECT_EQ(ink.right - ink.left, 2);
+    EXPECT_EQ(c.At(ink.left, ink.top), 0xFF0000u);
+
+    c.Fill(kWhite);
+    Draw(c, {0, 0, 50, 20}, "<i file='frames.png' 4 2>", 0);
+    const RECT ink2 = c.InkBox(kWhite);
+    EXPECT_EQ(c.At(ink2.left, ink2.top), 0x0000FFu);
+
+    // A picture taller than the text raises its line.
+    CWindowManagerUI::SetResourcePath(
+        WriteTempPng("tall.png", MakePng(1, 40, std::vector<uint32_t>(40, 0xFF000000))));
+    EXPECT_EQ(Measure("a<i tall.png>b", {0, 0, 9999, 100}).bottom, 40);
+    // Measured: one frame wide; a missing picture is skipped.
+    EXPECT_EQ(Measure("<i frames.png 4>", {0, 0, 9999, 100}).right, 2);
+    EXPECT_EQ(Measure("<i missing.png 4>a", {0, 0, 9999, 100}).right,
+              Measure("a", {0, 0, 9999, 100}).right);
+}
+
+TEST_F(HtmlText, EndEllipsisLandsAtTheRightEdge) {
+    CCanvas c(300, 30);
+    Draw(c, {0, 0, 100, 30}, "a long line of text that cannot fit here",
+         DT_SINGLELINE | DT_END_ELLIPSIS);
+    const RECT ink = c.InkBox(kWhite);
+    EXPECT_LE(ink.right, 100);
+    EXPECT_GT(ink.right, 85);
+    // Without the flag the text is cut at the last character that fits.
+    c.Fill(kWhite);
+    Draw(c, {0, 0, 100, 30}, "a long line of text that cannot fit here", DT_SINGLELINE);
+    EXPECT_LE(c.InkBox(kWhite).right, 100);
+}
+
+TEST_F(HtmlText, DoubleByteTextWrapsOnCharacterBoundaries) {
+    // "正在准备安装" in GBK, several times: every line holds whole characters only.
+    std::string gbk;
+    for (int i = 0; i < 6; ++i) gbk += "\xD5\xFD\xD4\xDA\xD7\xBC\xB1\xB8\xB0\xB2\xD7\xB0";
+    const RECT one = Measure("\xD5\xFD", {0, 0, 9999, 100});
+    const int charWidth = one.right;
+    ASSERT_GT(charWidth, 4);
+    for (int width : {50, 77, 101}) {
+        const RECT r = Measure(gbk.c_str(), {0, 0, width, 1000}, DT_WORDBREAK);
+        EXPECT_LE(r.right, width);
+        EXPECT_EQ(r.right % charWidth, 0) << "width " << width;
+        const int perLine = width / charWidth;
+        const int lines = (36 + perLine - 1) / perLine;
+        EXPECT_EQ(r.bottom, lines * (one.bottom - one.top)) << "width " << width;
+    }
+}
+
+TEST_F(HtmlText, WordBreakKeepsWordsWhole) {
+    const RECT word = Measure("alpha", {0, 0, 9999, 100});
+    const int w = word.right;
+    const int space =
+        Measure("a a", {0, 0, 9999, 100}).right - 2 * Measure("a", {0, 0, 9999, 100}).right;
+    const int line = word.bottom - word.top;
+    // Room for two words and a space: the third word goes whole onto the second line.
+    RECT r = Measure("alpha alpha alpha", {0, 0, w * 2 + space + 2, 100}, DT_WORDBREAK);
+    EXPECT_EQ(r.bottom, 2 * line);
+    // Room for one and a half words: one word per line, none split.
+    r = Measure("alpha alpha alpha", {0, 0, w + w / 2, 100}, DT_WORDBREAK);
+    EXPECT_EQ(r.bottom, 3 * line);
+    EXPECT_LE(r.right, w + space);
+}
+
+TEST_F(HtmlText, ColourSelectionAndFontTags) {
+    CCanvas c(200, 30);
+    Draw(c, {0, 0, 200, 30}, "<c #FFFF0000>MMM</c>", DT_SINGLELINE);
+    bool red = false;
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 30; ++y)
+            if (c.At(x, y) == 0xFF0000u) red = true;
+    EXPECT_TRUE(red);
+
+    c.Fill(kWhite);
+    Draw(c, {0, 0, 200, 30}, "<s>MM</s>", DT_SINGLELINE);
+    EXPECT_GT(c.CountNot({0, 0, 200, 30}, 0xFFBAE4FF), 0);
+    bool selectedBk = false;
+    for (int x = 0; x < 30; ++x)
+        if (c.At(x, 2) == 0xBAE4FFu) selectedBk = true;
+    EXPECT_TRUE(selectedBk);
+
+    // A face and size make a table font once; the same font again is found, not added.
+    const int before = manager_->GetFontCount();
+    Measure("<f Tahoma 20 bold>X</f>", {0, 0, 9999, 100});
+    Measure("<f Tahoma 20 bold>X</f>", {0, 0, 9999, 100});
+    EXPECT_EQ(manager_->GetFontCount(), before + 1);
+    const RECT big = Measure("<f Tahoma 20 bold>X</f>", {0, 0, 9999, 100});
+    EXPECT_GT(big.bottom, Measure("X", {0, 0, 9999, 100}).bottom);
+    // A font index outside the table means the default font.
+    EXPECT_EQ(Measure("<f 7>X</f>", {0, 0, 9999, 100}).right,
+              Measure("X", {0, 0, 9999, 100}).right);
+}
+
+TEST_F(HtmlText, NothingForMissingInputs) {
+    CCanvas c(50, 20);
+    RECT links[1];
+    std::string texts[1];
+    int count = 1;
+    RECT rc = {0, 0, 50, 20};
+    CRenderer::DrawHtmlText(c.dc(), nullptr, rc, "abc", 0xFF000000, links, texts, count, 0);
+    EXPECT_EQ(count, 0);
+    count = 1;
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, nullptr, 0xFF000000, links, texts, count,
+                            0);
+    RECT empty = {0, 0, 0, 20};
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), empty, "abc", 0xFF000000, links, texts, count,
+                            0);
+    EXPECT_EQ(c.CountNot({0, 0, 50, 20}, kWhite), 0);
+    // Unclosed tags stay in effect to the end; stray closing tags do not break the stacks.
+    Draw(c, {0, 0, 50, 20}, "</b></c></f><b>x", 0);
+    EXPECT_GT(c.CountNot({0, 0, 50, 20}, kWhite), 0);
+}
+
+// Random markup from tag-like pieces (unbalanced, truncated, nested, double-byte halves):
+// every call must end, stay inside its rectangle and report at most the capacity of links.
+TEST_F(HtmlText, RandomMarkupIsHandledSafely) {
+    const char* pieces[] = {"<",     "{",     ">",       "}",     "/",     "a",
+                            "b",     "i",     "p",       "r",     "s",     "x",
+                            "y",     "f",     "c",       " ",     "\n",    "<a t>",
+                            "</a>",  "<b>",   "{/b}",    "<p 3>", "</p}",  "<i frames.png 4 9>",
+                            "<i>",   "</i>",  "<x -50>", "<y 0>", "<f 0>", "<f Tahoma 900 italic>",
+                            "<c #>", "<r>",   "{/r>",    "<s>",   "<n>",   "\xD5\xFD",
+                            "\xD5",  "word ", "<q>",     "<{>",   "{<}"};
+    unsigned seed = 12345;
+    CCanvas c(120, 60);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const int count = 1 + static_cast<int>(seed % 30);
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % (sizeof(pieces) / sizeof(pieces[0]))];
+        }
+        const UINT flags[] = {0, DT_WORDBREAK, DT_SINGLELINE | DT_END_ELLIPSIS,
+                              DT_CENTER | DT_VCENTER, DT_WORDBREAK | DT_RIGHT | DT_BOTTOM};
+        RECT links[2];
+        std::string texts[2];
+        int n = 2;
+        RECT rc = {10, 10, 110, 50};
+        c.Fill(kWhite);
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, text.c_str(), 0xFF000000, links, texts,
+                                n, flags[round % 5]);
+        ASSERT_LE(n, 2) << text;
+        ASSERT_EQ(c.CountNot({0, 0, 120, 10}, kWhite), 0) << text;
+        ASSERT_EQ(c.CountNot({0, 50, 120, 60}, kWhite), 0) << text;
+        RECT calc = {0, 0, 100, 40};
+        int none = 0;
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), calc, text.c_str(), 0xFF000000, nullptr,
+                                nullptr, none, DT_CALCRECT | DT_WORDBREAK);
+        ASSERT_LE(calc.right, 100) << text;
+    }
+}
+
+TEST_F(HtmlText, DrawingStaysInsideTheRectangle) {
+    CCanvas c(100, 60);
+    Draw(c, {10, 10, 60, 30}, "lots of text here that keeps going and going and going",
+         DT_WORDBREAK);
+    EXPECT_EQ(c.CountNot({0, 0, 100, 10}, kWhite), 0);
+    EXPECT_EQ(c.CountNot({0, 30, 100, 60}, kWhite), 0);
+    EXPECT_EQ(c.CountNot({60, 0, 100, 60}, kWhite), 0);
+    EXPECT_GT(c.CountNot({10, 10, 60, 30}, kWhite), 0);
+    // The clip is given back afterwards.
+    CRenderer::DrawColor(c.dc(), {0, 0, 100, 60}, 0xFF000000);
+    EXPECT_EQ(c.CountNot({0, 0, 100, 60}, 0xFF000000), 0);
+}
+
+}  // namespace
+}  // namespace SkinUI

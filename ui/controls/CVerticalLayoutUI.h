@@ -1,0 +1,35 @@
+// CVerticalLayoutUI: stacks its non-float children top to bottom, sharing the free height
+// among children without a fixed height; optionally the user resizes the layout by dragging a
+// separator strip at its bottom (or top) edge.
+#pragma once
+
+#include "ui/controls/CContainerUI.h"
+
+namespace SkinUI {
+
+class CVerticalLayoutUI : public CContainerUI {
+public:
+    LPCSTR GetTypeName() const override;
+    void* QueryType(LPCSTR name) override;
+    UINT GetInputFlags() override;
+    void SetBounds(const RECT& rect) override;
+    void ProcessEvent(TEventUI& event) override;
+    void ApplyAttribute(LPCSTR name, LPCSTR value) override;
+    void PaintOverlay(HDC dc, const RECT& paint) override;
+
+    void SetSepHeight(int height) { sepSize_ = height; }
+    int GetSepHeight() const { return sepSize_; }
+    void SetSepImmMode(bool immediate) { immediate_ = immediate; }
+    bool IsSepImmMode() const { return immediate_; }
+    // The separator strip of a rectangle (the bounds, or the new position while dragging).
+    RECT GetThumbRect(const RECT& of) const;
+
+private:
+    int sepSize_ = 0;
+    UINT buttonState_ = 0;
+    POINT lastMouse_ = {0, 0};
+    RECT newPos_ = {0, 0, 0, 0};
+    bool immediate_ = false;
+};
+
+}  // namespace SkinUI

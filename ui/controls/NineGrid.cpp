@@ -1,0 +1,93 @@
+// Nine-grid mapping; see NineGrid.h.
+#include "ui/controls/NineGrid.h"
+
+namespace SkinUI {
+
+namespace {
+
+void Add(std::vector<TBlit>& out, const TRectI& dest, int sx, int sy, int sw, int sh) {
+    TBlit b;
+    b.dest = dest;
+    b.srcX = sx;
+    b.srcY = sy;
+    b.srcWidth = sw;
+    b.srcHeight = sh;
+    out.push_back(b);
+}
+
+// Tiles the middle M with the source middle (sx, sy, sw, sh).
+void AddMiddle(std::vector<TBlit>& out, const TRectI& m, int sx, int sy, int sw, int sh,
+               bool xtiled, bool ytiled) {
+    // An empty source middle has nothing to stretch or tile.
+    if (m.IsEmpty() || sw <= 0 || sh <= 0) return;
+    if (!xtiled && !ytiled) {
+        Add(out, m, sx, sy, sw, sh);
+        return;
+    }
+    const int stepX = xtiled ? sw : m.Width();
+    const int stepY = ytiled ? sh : m.Height();
+    for (int y = m.top; y < m.bottom; y += stepY) {
+        const int h = y + stepY > m.bottom ? m.bottom - y : stepY;
+        const int srcH = ytiled ? h : sh;
+        for (int x = m.left; x < m.right; x += stepX) {
+            const int w = x + stepX > m.right ? m.right - x : stepX;
+            const int srcW = xtiled ? w : sw;
+            Add(out, MakeRect(x, y, x + w, y + h), sx, sy, srcW, srcH);
+        }
+    }
+}
+
+// A border piece, drawn when both of its sizes are positive and it meets the paint rectangle.
+void AddPiece(std::vector<TBlit>& out, const TRectI& paint, int dx, int dy, int dw, int dh, int sx,
+              int sy, int sw, int sh) {
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    const TRectI d = MakeRect(dx, dy, dx + dw, dy + dh);
+    if (!Meets(d, paint)) return;
+    Add(out, d, sx, sy, sw, sh);
+}
+
+}  // namespace
+
+std::vector<TBlit> LayoutNineGrid(const TNineGridInput& in) {
+    std::vector<TBlit> out;
+    const TRectI& r = in.dest;
+    const TRectI& s = in.source;
+    const TRectI& c = in.corner;
+    const bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
+
+    if (in.opaque && noCorners && r.Width() == s.Width() && r.Height() == s.Height()) {
+        const TRectI visible = Intersect(in.paint, r);
+        if (!visible.IsEmpty())
+            Add(out, visible, s.left + visible.left - r.left, s.top + visible.top - r.top,
+                visible.Width(), visible.Height());
+        return out;
+    }
+
+    const int sw = s.Width() - c.left - c.right;
+    const int sh = s.Height() - c.top - c.bottom;
+    if (!in.hole) {
+        const TRectI m =
+            MakeRect(r.left + c.left, r.top + c.top, r.right - c.right, r.bottom - c.bottom);
+        if (Meets(m, in.paint))
+            AddMiddle(out, m, s.left + c.left, s.top + c.top, sw, sh, in.xtiled, in.ytiled);
+    }
+    const int midW = r.Width() - c.left - c.right;
+    const int midH = r.Height() - c.top - c.bottom;
+    // Corners at their own size; edges stretched along their length.
+    AddPiece(out, in.paint, r.left, r.top, c.left, c.top, s.left, s.top, c.left, c.top);
+    AddPiece(out, in.paint, r.left + c.left, r.top, midW, c.top, s.left + c.left, s.top, sw, c.top);
+    AddPiece(out, in.paint, r.right - c.right, r.top, c.right, c.top, s.right - c.right, s.top,
+             c.right, c.top);
+    AddPiece(out, in.paint, r.left, r.top + c.top, c.left, midH, s.left, s.top + c.top, c.left, sh);
+    AddPiece(out, in.paint, r.right - c.right, r.top + c.top, c.right, midH, s.right - c.right,
+             s.top + c.top, c.right, sh);
+    AddPiece(out, in.paint, r.left, r.bottom - c.bottom, c.left, c.bottom, s.left,
+             s.bottom - c.bottom, c.left, c.bottom);
+    AddPiece(out, in.paint, r.left + c.left, r.bottom - c.bottom, midW, c.bottom, s.left + c.left,
+             s.bottom - c.bottom, sw, c.bottom);
+    AddPiece(out, in.paint, r.right - c.right, r.bottom - c.bottom, c.right, c.bottom,
+             s.right - c.right, s.bottom - c.bottom, c.right, c.bottom);
+    return out;
+}
+
+}  // namespace SkinUI

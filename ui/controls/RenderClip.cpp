@@ -1,0 +1,52 @@
+// Clip regions for painting; see RenderClip.h.
+#include "ui/controls/RenderClip.h"
+
+namespace SkinUI {
+
+void CRenderClip::Install(HDC dc) {
+    dc_ = dc;
+    if (inner_) ::ExtSelectClipRgn(dc, inner_.get(), RGN_AND);
+}
+
+void CRenderClip::GenerateClip(HDC dc, const RECT& rect, CRenderClip& clip) {
+    clip.Restore();
+    if (dc == nullptr) return;
+    RECT box = {};
+    ::GetClipBox(dc, &box);
+    clip.outer_.reset(::CreateRectRgnIndirect(&box));
+    clip.inner_.reset(::CreateRectRgnIndirect(&rect));
+    clip.Install(dc);
+}
+
+void CRenderClip::GenerateRoundClip(HDC dc, const RECT& paint, const RECT& round, int width,
+                                    int height, CRenderClip& clip) {
+    clip.Restore();
+    if (dc == nullptr) return;
+    RECT box = {};
+    ::GetClipBox(dc, &box);
+    clip.outer_.reset(::CreateRectRgnIndirect(&box));
+    clip.inner_.reset(::CreateRectRgnIndirect(&paint));
+    UniqueRegion rounded(::CreateRoundRectRgn(round.left, round.top, round.right + 1,
+                                              round.bottom + 1, width, height));
+    if (clip.inner_ && rounded)
+        ::CombineRgn(clip.inner_.get(), clip.inner_.get(), rounded.get(), RGN_AND);
+    clip.Install(dc);
+}
+
+void CRenderClip::Restore() {
+    if (dc_ == nullptr) return;
+    ::SelectClipRgn(dc_, outer_.get());
+    outer_.reset();
+    inner_.reset();
+    dc_ = nullptr;
+}
+
+void CRenderClip::UseOuterClip() {
+    if (dc_ != nullptr) ::SelectClipRgn(dc_, outer_.get());
+}
+
+void CRenderClip::UseInnerClip() {
+    if (dc_ != nullptr) ::SelectClipRgn(dc_, inner_.get());
+}
+
+}  // namespace SkinUI

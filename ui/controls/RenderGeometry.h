@@ -1,0 +1,45 @@
+// Plain rectangle arithmetic shared by the renderer's window-free logic. Kept free of
+// <windows.h> so the same code builds natively for the sanitizer runs; the Windows side
+// converts to and from RECT at its edges.
+#pragma once
+
+namespace SkinUI {
+
+struct TRectI {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const TRectI& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    bool operator!=(const TRectI& o) const { return !(*this == o); }
+};
+
+inline TRectI MakeRect(int left, int top, int right, int bottom) {
+    TRectI r;
+    r.left = left;
+    r.top = top;
+    r.right = right;
+    r.bottom = bottom;
+    return r;
+}
+
+// Intersection as the platform's IntersectRect computes it: empty rectangles give all zeros.
+inline TRectI Intersect(const TRectI& a, const TRectI& b) {
+    TRectI r =
+        MakeRect(a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                 a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom);
+    if (r.IsEmpty()) return TRectI();
+    return r;
+}
+
+inline bool Meets(const TRectI& a, const TRectI& b) {
+    return !Intersect(a, b).IsEmpty();
+}
+
+}  // namespace SkinUI
