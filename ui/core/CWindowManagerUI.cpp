@@ -290,6 +290,7 @@ CControlUI* CWindowManagerUI::FindControlByName(const std::string& name) const {
 }
 
 void CWindowManagerUI::SetCapture() {
+    if (window_ == nullptr) return;
     ::SetCapture(window_);
     captured_ = true;
 }

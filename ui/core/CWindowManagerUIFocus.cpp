@@ -80,7 +80,7 @@ void CWindowManagerUI::SendFocusEvent(CControlUI* receiver, int kind, CControlUI
 }
 
 void CWindowManagerUI::SetFocus(CControlUI* control) {
-    if (::GetFocus() != window_ && control != focus_) ::SetFocus(window_);
+    if (window_ != nullptr && ::GetFocus() != window_ && control != focus_) ::SetFocus(window_);
     if (control == focus_) return;
     if (focus_ != nullptr) {
         CControlUI* old = focus_;
@@ -125,7 +125,7 @@ const UINT kTabFlags = LocateVisible | LocateEnabled | LocateMeFirst;
 }  // namespace
 
 void CWindowManagerUI::SetFocusNeeded(CControlUI* control) {
-    ::SetFocus(window_);
+    if (window_ != nullptr) ::SetFocus(window_);
     if (control == nullptr) return;
     if (focus_ != nullptr) {
         CControlUI* old = focus_;
