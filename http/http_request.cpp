@@ -1,0 +1,51 @@
+// A synchronous HTTP/HTTPS GET: forwards to its RequestHelper.
+#include "http/http_request.h"
+
+#include <utility>
+
+#include "http/http_global.h"
+#include "http/request_helper.h"
+
+HttpRequest::HttpRequest() : helper_(std::make_shared<RequestHelper>()) {
+    HttpGlobal::Instance();
+}
+
+void HttpRequest::SetRequestUrl(const std::string& url) {
+    if (helper_) helper_->SetUrl(url);
+}
+
+void HttpRequest::SetRequestId(int id) {
+    if (helper_) helper_->SetId(id);
+}
+
+void HttpRequest::SetResultCallback(ResultCallback callback) {
+    if (helper_) helper_->SetResultCallback(std::move(callback));
+}
+
+void HttpRequest::PerformRequest() {
+    if (helper_ && !helper_->IsBusy()) helper_->Perform();
+}
+
+void HttpRequest::SetTimeout(long milliseconds) {
+    if (helper_) helper_->SetTimeout(milliseconds);
+}
+
+void HttpRequest::AddRequestHeader(const std::string& line) {
+    if (helper_) helper_->AddHeader(line);
+}
+
+int HttpRequest::GetRequestId() const {
+    return helper_ ? helper_->Id() : -1;
+}
+
+long HttpRequest::GetHttpStatus() const {
+    return helper_ ? helper_->HttpStatus() : 0;
+}
+
+std::string HttpRequest::GetHeaderText() const {
+    return helper_ ? helper_->HeaderText() : std::string();
+}
+
+std::string HttpRequest::GetErrorText() const {
+    return helper_ ? helper_->ErrorText() : std::string();
+}

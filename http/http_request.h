@@ -1,0 +1,37 @@
+// A synchronous HTTP/HTTPS GET whose outcome arrives through a result callback. A thin handle:
+// copies share one worker.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "http/http_callbacks.h"
+
+class RequestHelper;
+
+class HttpRequest {
+public:
+    HttpRequest();
+
+    // Strings starting with the exact text "https" also turn certificate checks off.
+    void SetRequestUrl(const std::string& url);
+    void SetRequestId(int id);
+    void SetResultCallback(ResultCallback callback);
+    // Performs on the calling thread; the callback has run when this returns. Does nothing
+    // while the worker is busy (for example from inside its own result callback).
+    void PerformRequest();
+
+    // Overall limit for each try in milliseconds (default 0: none).
+    void SetTimeout(long milliseconds);
+    // A full header line sent with the next perform only.
+    void AddRequestHeader(const std::string& line);
+
+    // The outcome of the last perform.
+    int GetRequestId() const;
+    long GetHttpStatus() const;
+    std::string GetHeaderText() const;
+    std::string GetErrorText() const;
+
+private:
+    std::shared_ptr<RequestHelper> helper_;
+};

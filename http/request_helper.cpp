@@ -1,0 +1,106 @@
+// The worker behind HttpRequest.
+#include "http/request_helper.h"
+
+#include <utility>
+
+#include "http/append_to_string.h"
+#include "http/curl_option_seam.h"
+#include "http/http_global.h"
+
+namespace {
+
+// libcurl's result for a completed transfer whose status was not 200.
+constexpr int kRequestFailed = 34;
+
+}  // namespace
+
+RequestHelper::RequestHelper()
+    : easy_(curl_easy_init()),
+      id_(HttpGlobal::CurrentId()),
+      resultCallback_(
+          [this](int id, bool ok, const std::string& text) { IgnoreResult(id, ok, text); }) {
+    if (easy_) {
+        // Attaches whatever share handle exists now: none before the first HTTP object.
+        CurlOptionSeam::SetPointer(easy_, CURLOPT_SHARE, HttpGlobal::ShareHandle());
+        CurlOptionSeam::SetLong(easy_, CURLOPT_DNS_CACHE_TIMEOUT, 300L);
+    }
+}
+
+RequestHelper::~RequestHelper() {
+    if (easy_) curl_easy_cleanup(easy_);
+    if (headerList_) curl_slist_free_all(headerList_);
+}
+
+void RequestHelper::SetUrl(const std::string& url) {
+    if (!easy_) return;
+    // Case-sensitive on purpose: only the lower-case scheme turns certificate checks off, and
+    // nothing turns them on again for this handle.
+    if (url.size() >= 5 && url.compare(0, 5, "https") == 0) {
+        CurlOptionSeam::SetLong(easy_, CURLOPT_SSL_VERIFYPEER, 0L);
+        CurlOptionSeam::SetLong(easy_, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+    CurlOptionSeam::SetText(easy_, CURLOPT_URL, url.c_str());
+}
+
+void RequestHelper::SetResultCallback(ResultCallback callback) {
+    resultCallback_ = std::move(callback);
+}
+
+void RequestHelper::SetTimeout(long milliseconds) {
+    if (easy_) CurlOptionSeam::SetLong(easy_, CURLOPT_TIMEOUT_MS, milliseconds);
+}
+
+void RequestHelper::AddHeader(const std::string& line) {
+    curl_slist* grown = curl_slist_append(headerList_, line.c_str());
+    if (grown) headerList_ = grown;
+}
+
+int RequestHelper::Perform() {
+    if (!easy_) return CURLE_FAILED_INIT;
+    if (headerList_) {
+        CURLcode set = CurlOptionSeam::SetPointer(easy_, CURLOPT_HTTPHEADER, headerList_);
+        if (set != CURLE_OK) return set;
+    }
+    busy_ = true;
+
+    CurlOptionSeam::SetLong(easy_, CURLOPT_MAXREDIRS, 5L);
+    CurlOptionSeam::SetLong(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    CurlOptionSeam::SetFunction(easy_, CURLOPT_HEADERFUNCTION, &AppendToString);
+    CurlOptionSeam::SetPointer(easy_, CURLOPT_HEADERDATA, &headerText_);
+    CurlOptionSeam::SetFunction(easy_, CURLOPT_WRITEFUNCTION, &AppendToString);
+    CurlOptionSeam::SetPointer(easy_, CURLOPT_WRITEDATA, &body_);
+    CurlOptionSeam::SetLong(easy_, CURLOPT_NOPROGRESS, 1L);
+    CurlOptionSeam::SetLong(easy_, CURLOPT_NOSIGNAL, 1L);
+    CurlOptionSeam::SetLong(easy_, CURLOPT_CONNECTTIMEOUT_MS, 0L);
+
+    // Each try starts empty, so a try cut short by a time-out leaves nothing in front of the
+    // next try's body and headers.
+    int retriesLeft = retryCount_;
+    CURLcode result;
+    do {
+        headerText_.clear();
+        body_.clear();
+        result = curl_easy_perform(easy_);
+    } while (result == CURLE_OPERATION_TIMEDOUT && retriesLeft-- > 0);
+
+    long status = 0;
+    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    httpStatus_ = status;
+
+    const bool success = result == CURLE_OK && status == 200;
+    if (!success) errorText_ = curl_easy_strerror(result);
+
+    // A copy, so a callback that replaces the worker's callback does not destroy the one that
+    // is running; an empty callback is treated as none rather than thrown at the caller.
+    ResultCallback callback = resultCallback_;
+    if (callback) callback(id_, success, body_);
+
+    busy_ = false;
+    if (headerList_) {
+        // The handle must not keep pointing at the freed list for the next perform.
+        CurlOptionSeam::SetPointer(easy_, CURLOPT_HTTPHEADER, nullptr);
+        curl_slist_free_all(headerList_);
+        headerList_ = nullptr;
+    }
+    return success ? CURLE_OK : kRequestFailed;
+}

@@ -1,0 +1,50 @@
+// The worker behind HttpRequest: one libcurl easy handle reused by every perform, the
+// response of the last perform, and the result callback.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+
+#include "http/http_callbacks.h"
+
+class RequestHelper {
+public:
+    RequestHelper();
+    ~RequestHelper();
+    RequestHelper(const RequestHelper&) = delete;
+    RequestHelper& operator=(const RequestHelper&) = delete;
+
+    void SetUrl(const std::string& url);
+    void SetId(int id) { id_ = id; }
+    void SetResultCallback(ResultCallback callback);
+    // Overall limit for each perform in milliseconds; 0 (the default) means no limit.
+    void SetTimeout(long milliseconds);
+    // A full header line ("Name: value") sent with the next perform only.
+    void AddHeader(const std::string& line);
+
+    // Runs one request to its end (redirects and time-out retries included) and calls the
+    // result callback; returns 0, 34 for a failed request, or the code of an early exit.
+    int Perform();
+
+    bool IsBusy() const { return busy_; }
+    int Id() const { return id_; }
+    long HttpStatus() const { return httpStatus_; }
+    const std::string& Body() const { return body_; }
+    const std::string& HeaderText() const { return headerText_; }
+    const std::string& ErrorText() const { return errorText_; }
+
+private:
+    void IgnoreResult(int, bool, const std::string&) {}
+
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    int retryCount_ = 3;
+    int id_;
+    bool busy_ = false;
+    long httpStatus_ = 0;
+    std::string body_;
+    std::string headerText_;
+    std::string errorText_;
+    ResultCallback resultCallback_;
+};
