@@ -19,8 +19,8 @@ protected:
     void SetUp() override {
         SetEnvironmentVariableA("INSTALLPATH", nullptr);
         // Without a service URL the update flow only asks the message loop to end.
-        window = loader.Create(nullptr, "Loader", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 541,
-                               402);
+        window =
+            loader.Create(nullptr, "Loader", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 541, 402);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(PumpUntilQuit(2000));
         log.Watch(window);
@@ -112,7 +112,7 @@ TEST_F(LaunchTarget, ProgressReportsReachTheBarWithinBounds) {
         double total, done;
         int shown;
     };
-    const Report reports[] = {{1000, 0, 0},     {1000, 505, 50}, {0, 0, 0},  {0, 7, 0},
+    const Report reports[] = {{1000, 0, 0},     {1000, 505, 50}, {0, 0, 0},      {0, 7, 0},
                               {998, 1000, 100}, {-1, 5, 0},      {1, 1e300, 100}};
     for (const Report& r : reports) {
         EXPECT_EQ(loader.OnTransferProgress(r.total, r.done, nullptr), 0);

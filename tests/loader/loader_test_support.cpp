@@ -80,7 +80,9 @@ UninstallEntry::UninstallEntry(HKEY root, REGSAM view, DWORD type, const std::st
     ok_ = WriteEntry(root, view, &type, &bytes);
 }
 
-UninstallEntry::~UninstallEntry() { RegDeleteKeyExA(root_, kSubkey, view_, 0); }
+UninstallEntry::~UninstallEntry() {
+    RegDeleteKeyExA(root_, kSubkey, view_, 0);
+}
 
 void RemoveUninstallEntries() {
     for (REGSAM view : {kView32, kView64}) {
@@ -150,13 +152,15 @@ std::string Escape(const std::string& text) {
 }
 
 std::string ServiceBase(const std::string& body, const std::string& token) {
-    return testenv::ServerUrl(true, "/data?ctype=application/json&token=" + token +
-                                        "&body=" + Escape(body) + "&tail=");
+    return testenv::ServerUrl(
+        true, "/data?ctype=application/json&token=" + token + "&body=" + Escape(body) + "&tail=");
 }
 
 namespace {
 
-size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
+size_t Discard(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
 
 }  // namespace
 

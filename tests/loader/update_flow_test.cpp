@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -40,14 +41,14 @@ protected:
     }
 
     void InstallClient(const std::string& variant) {
-        entry = std::make_unique<UninstallEntry>(HKEY_LOCAL_MACHINE, kView32,
-                                                 ClientFolder(variant));
+        entry =
+            std::make_unique<UninstallEntry>(HKEY_LOCAL_MACHINE, kView32, ClientFolder(variant));
         ASSERT_TRUE(entry->ok());
     }
 
     std::string InstallerPackage(const std::string& extraQuery = "") {
-        const std::string bytes =
-            loadertest::ReadFileBytes(testenv::Env("LOADER_TEST_FIXTURES") + "/installer/installer.exe");
+        const std::string bytes = loadertest::ReadFileBytes(testenv::Env("LOADER_TEST_FIXTURES") +
+                                                            "/installer/installer.exe");
         EXPECT_GT(bytes.size(), 1000u);
         installerBytes = bytes;
         return loadertest::StorePackage(bytes, packageToken, extraQuery);
@@ -61,12 +62,12 @@ protected:
     bool Run(const std::string& serviceBase, DWORD timeoutMs = kRunTimeoutMs) {
         loader->versionServiceUrl = serviceBase;
         // The entry point's style; the decision runs inside this call.
-        window = loader->Create(nullptr, "Loader", 0x96C80000, 0, 0, 100, 100);
+        window = loader->Create(nullptr, "Loader", 0x96C80000, 0, 0, 0, 100, 100);
         if (window == nullptr) return false;
         log.Watch(window);
         char handle[32];
-        std::snprintf(handle, sizeof(handle), "%lx", static_cast<unsigned long>(
-                                                         reinterpret_cast<UINT_PTR>(window)));
+        std::snprintf(handle, sizeof(handle), "%lx",
+                      static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
         SetEnvironmentVariableA("LOADER_TEST_WINDOW", handle);
         ::ShowWindow(window, SW_SHOW);
         const bool quit = loadertest::PumpUntilQuit(timeoutMs);
@@ -218,9 +219,8 @@ TEST_F(UpdateFlow, UnreachableServiceWithoutClientStartsNothingAndCloses) {
 
 TEST_F(UpdateFlow, ServiceErrorStatusCountsAsAFailedQuery) {
     InstallClient("v1.2.0.3");
-    ASSERT_TRUE(Run(testenv::ServerUrl(true, "/data?status=500&token=" + serviceToken +
-                                                 "&body=" + loadertest::Escape(Reply("x", "9")) +
-                                                 "&tail=")));
+    ASSERT_TRUE(Run(testenv::ServerUrl(true, "/data?status=500&token=" + serviceToken + "&body=" +
+                                                 loadertest::Escape(Reply("x", "9")) + "&tail=")));
     ExpectClientStarted("v1.2.0.3");
     EXPECT_EQ(loader->serverVersion, "");
 }
@@ -240,8 +240,8 @@ TEST_F(UpdateFlow, DuplicateUrlUsesTheFirst) {
     const std::string first = InstallerPackage();
     const std::string otherToken = testenv::UniqueToken("other");
     const std::string second = testenv::ServerUrl(true, "/data?size=10&token=" + otherToken);
-    ASSERT_TRUE(RunWithReply("{\"url\":\"" + first + "\",\"version\":\"5\",\"url\":\"" + second +
-                             "\"}"));
+    ASSERT_TRUE(
+        RunWithReply("{\"url\":\"" + first + "\",\"version\":\"5\",\"url\":\"" + second + "\"}"));
     ExpectInstallerStarted("");
     EXPECT_TRUE(testenv::ServerRequests(otherToken).empty());
 }
