@@ -2,7 +2,14 @@
 // version query and launch decision, the package download and the installer hand-over.
 //
 // The window part (construction, message handling, finding the progress bar) sits in
-// loader_wnd.cpp; discovery in loader_wnd_discovery.cpp; the update flow in loader_wnd_update.cpp.
+// loader_wnd.cpp; discovery in loader_wnd_discovery.cpp; the update flow in
+// loader_wnd_update.cpp.
+//
+// The update flow needs four things of its window: GetHWND(), ShowWindow(false), the
+// ProgressBar type with SetValue(int), and FindProgressBar(); and its window procedure must
+// offer every message to HandleUpdateMessage() first. PlainWindow provides them until the
+// skinned window base does; swapping the base, the ProgressBar alias and FindProgressBar()
+// leaves the flow as it is.
 #pragma once
 
 #include <windows.h>

@@ -195,6 +195,7 @@ std::vector<LoggedMessage> gLogged;
 HWND gWatched = nullptr;
 HHOOK gSentHook = nullptr;
 HHOOK gPostedHook = nullptr;
+std::function<bool()> gCloseHold;  // used on the hooked thread only
 
 void Note(HWND window, UINT message, WPARAM wParam) {
     std::lock_guard<std::mutex> hold(gLogLock);
@@ -215,6 +216,10 @@ LRESULT CALLBACK PostedHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* posted = reinterpret_cast<const MSG*>(lParam);
         Note(posted->hwnd, posted->message, posted->wParam);
+        if (posted->message == WM_CLOSE && gCloseHold) {
+            const DWORD start = GetTickCount();
+            while (!gCloseHold() && GetTickCount() - start < 10000) Sleep(10);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -233,6 +238,7 @@ MessageLog::MessageLog(const std::vector<UINT>& interesting) {
 MessageLog::~MessageLog() {
     UnhookWindowsHookEx(gSentHook);
     UnhookWindowsHookEx(gPostedHook);
+    gCloseHold = nullptr;
     std::lock_guard<std::mutex> hold(gLogLock);
     gWatched = nullptr;
 }
@@ -240,6 +246,10 @@ MessageLog::~MessageLog() {
 void MessageLog::Watch(HWND window) {
     std::lock_guard<std::mutex> hold(gLogLock);
     gWatched = window;
+}
+
+void MessageLog::HoldCloseUntil(std::function<bool()> ready) {
+    gCloseHold = std::move(ready);
 }
 
 std::vector<LoggedMessage> MessageLog::Messages() const {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ public:
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
     void Watch(HWND window);
+    // Holds the watched window's WM_CLOSE (for up to 10 s) until ready() is true, so that a
+    // started program can still look at the window before it is destroyed.
+    void HoldCloseUntil(std::function<bool()> ready);
     std::vector<LoggedMessage> Messages() const;
 };
 

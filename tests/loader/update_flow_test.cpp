@@ -51,6 +51,8 @@ protected:
                                                             "/installer/installer.exe");
         EXPECT_GT(bytes.size(), 1000u);
         installerBytes = bytes;
+        // The installer looks at the loader window when it starts: keep the window until then.
+        log.HoldCloseUntil([this] { return !records.Wait(1, 0).empty(); });
         return loadertest::StorePackage(bytes, packageToken, extraQuery);
     }
 
