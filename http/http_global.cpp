@@ -1,6 +1,7 @@
 // The process-wide libcurl set-up.
 #include "http/http_global.h"
 
+#include "http/download_registry.h"
 #include "http/http_lock.h"
 
 std::atomic<CURLSH*> HttpGlobal::share_{nullptr};
@@ -37,6 +38,7 @@ HttpGlobal::~HttpGlobal() {
     CURLSH* share = share_.exchange(nullptr);
     if (share) curl_share_cleanup(share);
     curl_global_cleanup();
+    DownloadRegistry::Clear();
 }
 
 void HttpGlobal::LockShare(CURL*, curl_lock_data data, curl_lock_access, void* user) {

@@ -27,6 +27,8 @@ Query parameters of /data (all optional):
   drop=N         close the connection after N bytes of body
   first=N        apply delay/chunk_delay/drop/status only to the first N requests
                  of this token; later ones are served cleanly
+  after=N        spare the first N requests of this token from those faults (with
+                 first=M the faults hit requests N+1 to N+M)
   token=T        record the request under T for /stats
   hdr=NAME:VAL   extra response header (may repeat)
 
@@ -186,7 +188,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 "scheme": "https" if self.server.is_https else "http",
                 "headers": {k: v for k, v in self.headers.items()},
             })
-        faults_on = num("first", 0) <= 0 or seq <= num("first", 0)
+        after = max(0, num("after", 0))
+        faults_on = seq > after and (num("first", 0) <= 0 or seq <= after + num("first", 0))
 
         if faults_on and num("delay"):
             time.sleep(num("delay") / 1000.0)

@@ -149,6 +149,14 @@ class ServerTest(unittest.TestCase):
         r, body = self.get("/data?size=10&status=500&first=2&token=f1")
         self.assertEqual((r.status, len(body)), (200, 10))
 
+    def test_after_spares_the_first_requests_of_a_token(self):
+        statuses = [self.get("/data?size=10&status=500&after=1&first=1&token=a1")[0].status
+                    for _ in range(3)]
+        self.assertEqual(statuses, [200, 500, 200])
+        statuses = [self.get("/data?size=10&status=500&after=2&token=a2")[0].status
+                    for _ in range(4)]
+        self.assertEqual(statuses, [200, 200, 500, 500])
+
     def test_stats_record_method_and_headers_per_token(self):
         self.get("/data?size=10&token=s1", {"Range": "bytes=2-", "X-Test": "yes"})
         self.get("/data?size=10&token=s1", method="HEAD")

@@ -1,0 +1,27 @@
+// The process-wide list of started download workers, which keeps every worker alive while
+// its thread runs, with the lock that guards every change to it. Emptied at process exit by
+// HttpGlobal.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+
+class DownloadHelper;
+class HttpLock;
+
+class DownloadRegistry {
+public:
+    using Entries = std::list<std::shared_ptr<DownloadHelper>>;
+
+    static std::shared_ptr<HttpLock> Lock();
+    // The list itself; change it only while holding Lock().
+    static Entries& List();
+
+    // Removes every entry that points to worker (under the lock).
+    static void Remove(const std::shared_ptr<DownloadHelper>& worker);
+    // Empties the list (under the lock); the workers are released outside it.
+    static void Clear();
+    // Entries in the list (under the lock).
+    static std::size_t Count();
+};

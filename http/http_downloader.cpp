@@ -1,0 +1,96 @@
+// Downloads one URL into one file: forwards to its DownloadHelper and starts its thread.
+#include "http/http_downloader.h"
+
+#include <iterator>
+#include <utility>
+
+#include "http/download_helper.h"
+#include "http/download_registry.h"
+#include "http/http_global.h"
+#include "http/http_lock.h"
+
+HttpDownloader::HttpDownloader() : helper_(std::make_shared<DownloadHelper>()) {
+    HttpGlobal::Instance();
+}
+
+void HttpDownloader::SetDownloadUrl(const std::string& url) {
+    if (helper_) helper_->SetUrl(url);
+}
+
+void HttpDownloader::SetFilePath(const std::string& path) {
+    if (helper_) helper_->SetFilePath(path);
+}
+
+void HttpDownloader::SetRequestId(int id) {
+    if (helper_) helper_->SetId(id);
+}
+
+void HttpDownloader::SetThreadCount(int count) {
+    if (helper_) helper_->SetThreadCount(count);
+}
+
+void HttpDownloader::SetResultCallback(ResultCallback callback) {
+    if (helper_) helper_->SetResultCallback(std::move(callback));
+}
+
+void HttpDownloader::SetProgressCallback(ProgressCallback callback) {
+    if (helper_) helper_->SetProgressCallback(std::move(callback));
+}
+
+void* HttpDownloader::StartDownload() {
+    if (!helper_ || !helper_->Claim()) return nullptr;
+    helper_->ResetForStart();
+
+    ScopedHttpLock guard(DownloadRegistry::Lock());
+    DownloadRegistry::Entries& list = DownloadRegistry::List();
+    list.push_back(helper_);
+    void* element = &list.back();
+    PlatformThread thread = PlatformThread::Start(&DownloadHelper::DownloadThreadProc, element);
+    if (!thread.Valid()) {
+        list.erase(std::prev(list.end()));
+        helper_->Unclaim();
+        return nullptr;
+    }
+    helper_->AdoptThread(std::move(thread));
+    return element;
+}
+
+void HttpDownloader::SetTimeout(int seconds) {
+    if (helper_) helper_->SetTimeout(seconds);
+}
+
+void HttpDownloader::SetProgressUser(void* user) {
+    if (helper_) helper_->SetProgressUser(user);
+}
+
+void HttpDownloader::SetReleaseWhenFinished(bool release) {
+    if (helper_) helper_->SetReleaseWhenFinished(release);
+}
+
+void HttpDownloader::CancelDownload() {
+    if (helper_) helper_->RequestCancel();
+}
+
+bool HttpDownloader::IsBusy() const {
+    return helper_ && helper_->IsBusy();
+}
+
+int HttpDownloader::GetRequestId() const {
+    return helper_ ? helper_->Id() : -1;
+}
+
+int HttpDownloader::GetThreadCount() const {
+    return helper_ ? helper_->ThreadCount() : 0;
+}
+
+long HttpDownloader::GetHttpStatus() const {
+    return helper_ ? helper_->HttpStatus() : 0;
+}
+
+double HttpDownloader::GetTotalSize() const {
+    return helper_ ? helper_->TotalSize() : 0;
+}
+
+std::string HttpDownloader::GetErrorText() const {
+    return helper_ ? helper_->ErrorText() : std::string();
+}

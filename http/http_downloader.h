@@ -1,0 +1,49 @@
+// Downloads one URL into one file on a thread of its own, as one transfer or as up to ten
+// ranged parts, with progress and result callbacks. A thin handle: copies share one worker,
+// and a running download outlives the handle.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "http/http_callbacks.h"
+
+class DownloadHelper;
+
+class HttpDownloader {
+public:
+    HttpDownloader();
+
+    void SetDownloadUrl(const std::string& url);
+    // The final file; the download is written to this path with ".dl" appended first.
+    void SetFilePath(const std::string& path);
+    void SetRequestId(int id);
+    // Upper bound on the number of parts; each download lowers it to the count it chose.
+    void SetThreadCount(int count);
+    void SetResultCallback(ResultCallback callback);
+    void SetProgressCallback(ProgressCallback callback);
+    // Starts the download on a new thread; an opaque handle, or null when nothing started
+    // (no worker, a download still running, or no thread to be had).
+    void* StartDownload();
+
+    // Limit in seconds for every part transfer (default 0: none).
+    void SetTimeout(int seconds);
+    // Third argument of the progress callback.
+    void SetProgressUser(void* user);
+    // Drop the worker from the download registry once the running download has ended. Every
+    // StartDownload clears this, so it is set while (or from a callback of) a download.
+    void SetReleaseWhenFinished(bool release);
+    // Makes the running download refuse further data and fail.
+    void CancelDownload();
+
+    // The state of the worker; the outcome of the last download once it is no longer busy.
+    bool IsBusy() const;
+    int GetRequestId() const;
+    int GetThreadCount() const;
+    long GetHttpStatus() const;
+    double GetTotalSize() const;
+    std::string GetErrorText() const;
+
+private:
+    std::shared_ptr<DownloadHelper> helper_;
+};

@@ -1,0 +1,496 @@
+// HttpDownloader against the local test server: whole downloads checked byte for byte, the
+// requests the server received, status rules, faults and retries, and concurrency.
+//
+// Sections:
+//   helpers
+//   whole downloads
+//   status rules
+//   faults and retries
+//   early exits, refused threads and the rename
+//   identifiers, busy workers and the registry
+#include "http/http_downloader.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "http/download_registry.h"
+#include "http/http_global.h"
+#include "http/http_request.h"
+#include "http/platform_thread.h"
+#include "support/server_client.h"
+#include "support/test_env.h"
+#include "tests/http/download_fixture.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// helpers
+// ---------------------------------------------------------------------------------------------
+
+const char kUserAgent[] = "Mozilla/5.0 (Windows NT 5.1; rv:5.0) Gecko/20100101 Firefox/5.0";
+
+class Downloads : public ::testing::Test {
+protected:
+    // A downloader for url (on the plain HTTP server unless https) writing to target.
+    void Prepare(HttpDownloader& downloader, const std::string& query, bool https = false) {
+        downloader.SetDownloadUrl(testenv::ServerUrl(https, query));
+        downloader.SetFilePath(target);
+    }
+
+    // The whole file holds exactly the generated body of `size` bytes.
+    void ExpectTargetHolds(size_t size) {
+        const std::string data = dltest::ReadFile(target);
+        ASSERT_EQ(data.size(), size);
+        EXPECT_EQ(testenv::FirstPatternMismatch(data), std::string::npos);
+        EXPECT_FALSE(dltest::Exists(target + ".dl"));
+    }
+
+    // Range headers of the GET requests the server saw for token, in arrival order ("" when
+    // a GET carried none).
+    static std::vector<std::string> GetRanges(const std::string& token) {
+        std::vector<std::string> out;
+        for (auto& r : testenv::ServerRequests(token)) {
+            if (r.method == "GET")
+                out.push_back(r.headers.count("Range") ? r.headers["Range"] : "");
+        }
+        return out;
+    }
+
+    dltest::ScratchDir dir;
+    std::string target = dir.File("package.bin");
+};
+
+// ---------------------------------------------------------------------------------------------
+// whole downloads
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Downloads, OneMebibyteArrivesInOneTransferAfterTheRangeProbe) {
+    const std::string token = testenv::UniqueToken("one");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=1048576&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    EXPECT_EQ(watch.text(), "");
+    ExpectTargetHolds(1048576);
+    EXPECT_EQ(downloader.GetThreadCount(), 1);
+    EXPECT_EQ(downloader.GetTotalSize(), 1048574.0) << "the probe's range leaves out two bytes";
+
+    auto seen = testenv::ServerRequests(token);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].method, "HEAD");
+    EXPECT_EQ(seen[0].headers["Range"], "bytes=2-");
+    EXPECT_EQ(seen[1].method, "GET");
+    EXPECT_EQ(seen[1].headers.count("Range"), 0u);
+    EXPECT_EQ(seen[1].headers["User-Agent"], kUserAgent);
+}
+
+TEST_F(Downloads, TwelveMebibytesArriveInFiveRangedPartsWrittenInPlace) {
+    const std::string token = testenv::UniqueToken("multi");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    int user = 0;
+    downloader.SetProgressUser(&user);
+    downloader.SetThreadCount(10);
+    Prepare(downloader, "/data?size=12582912&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(12582912);
+    EXPECT_EQ(downloader.GetThreadCount(), 5);
+
+    auto ranges = GetRanges(token);
+    std::sort(ranges.begin(), ranges.end());
+    EXPECT_EQ(ranges, (std::vector<std::string>{"bytes=0-2516581", "bytes=10066328-",
+                                                "bytes=2516582-5033163", "bytes=5033164-7549745",
+                                                "bytes=7549746-10066327"}));
+    // Progress reports: never two at once, with the probed total, ending two bytes above it.
+    EXPECT_GT(watch.progressCalls(), 0);
+    EXPECT_FALSE(watch.progressOverlapped());
+    EXPECT_EQ(watch.lastTotal(), 12582910.0);
+    EXPECT_EQ(watch.maxDownloaded(), 12582912.0);
+    EXPECT_EQ(watch.progressUser(), &user);
+}
+
+TEST_F(Downloads, TheSameResourceFromAServerIgnoringRangesArrivesInOneTransfer) {
+    const std::string token = testenv::UniqueToken("noranges");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetThreadCount(10);
+    Prepare(downloader, "/data?size=12582912&ranges=0&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(12582912);
+    EXPECT_EQ(GetRanges(token), std::vector<std::string>{""});
+    EXPECT_EQ(watch.lastTotal(), 12582912.0);
+    EXPECT_EQ(watch.maxDownloaded(), 12582912.0);
+}
+
+TEST_F(Downloads, EightMebibytesOverHttpsArriveInThreeParts) {
+    const std::string token = testenv::UniqueToken("https");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=8388608&token=" + token, true);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(8388608);
+    auto ranges = GetRanges(token);
+    std::sort(ranges.begin(), ranges.end());
+    EXPECT_EQ(ranges, (std::vector<std::string>{"bytes=0-2796201", "bytes=2796202-5592403",
+                                                "bytes=5592404-"}));
+}
+
+TEST_F(Downloads, AnEmptyResourceGivesAnEmptyFile) {
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=0");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    EXPECT_TRUE(dltest::Exists(target));
+    ExpectTargetHolds(0);
+}
+
+TEST_F(Downloads, TheLoweredThreadCountBoundsLaterDownloadsOfTheSameWorker) {
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=1048576");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_EQ(downloader.GetThreadCount(), 1);
+
+    const std::string token = testenv::UniqueToken("lowered");
+    // Probed at 4 MiB, this would otherwise be two parts.
+    Prepare(downloader, "/data?size=4194306&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    ASSERT_TRUE(watch.WaitForIdle());
+    EXPECT_EQ(watch.resultCalls(), 2);
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(4194306);
+    EXPECT_EQ(GetRanges(token), std::vector<std::string>{""});
+}
+
+// ---------------------------------------------------------------------------------------------
+// status rules
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Downloads, APartSucceedsOnStatusesFromTwoHundredToThreeHundred) {
+    struct Case {
+        int status;
+        bool success;
+    };
+    // 199 cannot be shown over the wire: libcurl takes any 1xx reply as an interim one and
+    // waits for the final reply, so such a status never ends a transfer.
+    for (const Case c : {Case{200, true}, Case{206, true}, Case{300, true}, Case{301, false}}) {
+        dltest::WriteFile(target, "old");
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        Prepare(downloader, "/data?size=5000&ranges=0&status=" + std::to_string(c.status));
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult(std::chrono::seconds(30))) << c.status;
+        EXPECT_EQ(watch.success(), c.success) << c.status << " " << watch.text();
+        if (c.success) {
+            ExpectTargetHolds(5000);
+        } else {
+            EXPECT_EQ(dltest::ReadFile(target), "old") << c.status;
+            EXPECT_FALSE(dltest::Exists(target + ".dl")) << c.status;
+        }
+    }
+}
+
+TEST_F(Downloads, AProbeAnswered404WithALengthGoesOnAndFailsWithNoError) {
+    const std::string token = testenv::UniqueToken("404");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=3000&status=404&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "No error");
+    EXPECT_EQ(downloader.GetHttpStatus(), 404);
+    EXPECT_FALSE(dltest::Exists(target));
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+    EXPECT_EQ(testenv::ServerRequests(token).size(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// faults and retries
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Downloads, ADroppedPartFailsTheDownloadAndKeepsTheExistingFile) {
+    dltest::WriteFile(target, "the installed package");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    // The probe is spared; the first part transfer to arrive is cut off.
+    Prepare(downloader,
+            "/data?size=8388608&drop=300000&after=1&first=1&token=" + testenv::UniqueToken("drop"));
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), curl_easy_strerror(CURLE_PARTIAL_FILE));
+    EXPECT_EQ(dltest::ReadFile(target), "the installed package");
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+
+// The low-speed rule (under 1 byte/s for 5 s) ends a transfer that gets no answer with a
+// time-out, and the transfer is tried again.
+TEST_F(Downloads, ATransferStalledPastTheLowSpeedRuleIsTriedAgain) {
+    const std::string token = testenv::UniqueToken("stall");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=1048576&delay=8000&after=1&first=1&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(1048576);
+    EXPECT_EQ(GetRanges(token), (std::vector<std::string>{"", ""}));
+}
+
+// A single transfer from a server that answers ranges continues after the bytes it has, and
+// every byte is counted once.
+TEST_F(Downloads, ATimedOutSingleTransferResumesAfterTheBytesItHas) {
+    const std::string token = testenv::UniqueToken("resume");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetThreadCount(1);
+    downloader.SetTimeout(1);
+    Prepare(downloader,
+            "/data?size=1048576&chunk=65536&chunk_delay=3000&after=1&first=1&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(1048576);
+    EXPECT_EQ(GetRanges(token), (std::vector<std::string>{"", "bytes=65536-"}));
+    EXPECT_EQ(watch.maxDownloaded(), 1048576.0);
+}
+
+TEST_F(Downloads, ATimedOutPartResumesAtItsNextOffset) {
+    const std::string token = testenv::UniqueToken("partretry");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    // Two seconds leave the parts that are not held back ample time on a busy machine.
+    downloader.SetTimeout(2);
+    Prepare(downloader,
+            "/data?size=8388608&chunk=65536&chunk_delay=5000&after=1&first=1&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(8388608);
+    EXPECT_EQ(watch.maxDownloaded(), 8388608.0);
+
+    const std::set<std::string> parts = {"bytes=0-2796201", "bytes=2796202-5592403",
+                                         "bytes=5592404-"};
+    const std::set<std::string> resumed = {"bytes=65536-2796201", "bytes=2861738-5592403",
+                                           "bytes=5657940-"};
+    auto ranges = GetRanges(token);
+    ASSERT_EQ(ranges.size(), 4u);
+    EXPECT_EQ(parts.count(ranges[0]), 1u) << ranges[0];
+    int fromParts = 0, fromResumed = 0;
+    for (const auto& r : ranges) {
+        fromParts += static_cast<int>(parts.count(r));
+        fromResumed += static_cast<int>(resumed.count(r));
+    }
+    EXPECT_EQ(fromParts, 3);
+    EXPECT_EQ(fromResumed, 1);
+}
+
+TEST_F(Downloads, ATimedOutTransferWithoutRangesStartsAgainAndCountsOnce) {
+    const std::string token = testenv::UniqueToken("restart");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetTimeout(1);
+    Prepare(
+        downloader,
+        "/data?size=1048576&ranges=0&chunk=65536&chunk_delay=3000&after=1&first=1&token=" + token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(1048576);
+    EXPECT_EQ(GetRanges(token), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(watch.maxDownloaded(), 1048576.0);
+}
+
+TEST_F(Downloads, ProgressCallbackReturningNonZeroOrACancelAbortsAndKeepsTheExistingFile) {
+    for (bool cancel : {false, true}) {
+        dltest::WriteFile(target, "kept");
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        watch.onProgress = [&](double, double downloaded) {
+            if (downloaded <= 0) return 0;
+            if (!cancel) return 1;
+            downloader.CancelDownload();
+            return 0;
+        };
+        Prepare(downloader, "/data?size=8388608&rate=4000000");
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult());
+        EXPECT_FALSE(watch.success());
+        EXPECT_EQ(watch.text(),
+                  curl_easy_strerror(cancel ? CURLE_WRITE_ERROR : CURLE_ABORTED_BY_CALLBACK));
+        EXPECT_EQ(dltest::ReadFile(target), "kept");
+        EXPECT_FALSE(dltest::Exists(target + ".dl"));
+    }
+}
+
+TEST_F(Downloads, AStaleTemporaryFileIsReplaced) {
+    dltest::WriteFile(target + ".dl", std::string(3000000, 'x'));
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=100000");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(100000);
+}
+
+// ---------------------------------------------------------------------------------------------
+// early exits, refused threads and the rename
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Downloads, NoSizeOrNoTemporaryFileEndsWithoutACallbackOrAFile) {
+    const std::string missingDir = dir.File("missing") + "/package.bin";
+    struct Case {
+        std::string url;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"", target},
+        {testenv::ServerUrl(false, "/data?size=1000&nolength=1"), target},
+        {"http://127.0.0.1:1/nothing-listens-here", target},
+        {testenv::ServerUrl(false, "/data?size=1000"), missingDir},
+    };
+    for (const Case& c : cases) {
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        downloader.SetDownloadUrl(c.url);
+        downloader.SetFilePath(c.path);
+        ASSERT_NE(downloader.StartDownload(), nullptr) << c.url;
+        ASSERT_TRUE(watch.WaitForIdle()) << c.url;
+        EXPECT_EQ(watch.resultCalls(), 0) << c.url;
+        EXPECT_FALSE(dltest::Exists(c.path)) << c.url;
+        EXPECT_FALSE(dltest::Exists(c.path + ".dl")) << c.url;
+    }
+}
+
+TEST_F(Downloads, APartThreadThatCannotStartFailsTheDownloadAfterTheOthersEnd) {
+    dltest::WriteFile(target, "kept");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=8388608");
+    PlatformThread::RefuseStartAfter(2);  // the download thread and the first part start
+    void* handle = downloader.StartDownload();
+    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    PlatformThread::RefuseStartAfter(-1);
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "A thread for a part of the download could not be started");
+    EXPECT_EQ(dltest::ReadFile(target), "kept");
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+
+TEST_F(Downloads, ADownloadThreadThatCannotStartStartsNothing) {
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=1000");
+    const size_t before = DownloadRegistry::Count();
+    PlatformThread::RefuseStartAfter(0);
+    EXPECT_EQ(downloader.StartDownload(), nullptr);
+    PlatformThread::RefuseStartAfter(-1);
+    EXPECT_FALSE(downloader.IsBusy());
+    EXPECT_EQ(DownloadRegistry::Count(), before);
+    // The worker is usable afterwards.
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_TRUE(watch.success()) << watch.text();
+}
+
+// A complete transfer that cannot be moved onto its target is a failure, not a success, and
+// leaves no temporary file behind.
+TEST_F(Downloads, ARenameThatFailsIsReportedAndCleansUp) {
+    const std::string blocked = dir.File("blocked");
+    std::filesystem::create_directories(blocked);
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetDownloadUrl(testenv::ServerUrl(false, "/data?size=5000"));
+    downloader.SetFilePath(blocked);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "The downloaded file could not be moved to its target path");
+    EXPECT_TRUE(dltest::IsDirectory(blocked));
+    EXPECT_FALSE(dltest::Exists(blocked + ".dl"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// identifiers, busy workers and the registry
+// ---------------------------------------------------------------------------------------------
+
+TEST(DownloaderIds, FollowConstructionOrderAcrossRequestsAndDownloaders) {
+    HttpRequest a;
+    HttpDownloader b;
+    HttpDownloader c;
+    HttpRequest d;
+    EXPECT_EQ(b.GetRequestId(), a.GetRequestId() + 1);
+    EXPECT_EQ(c.GetRequestId(), b.GetRequestId() + 1);
+    EXPECT_EQ(d.GetRequestId(), c.GetRequestId() + 1);
+    EXPECT_EQ(HttpGlobal::CurrentId(), d.GetRequestId() + 1);
+}
+
+TEST_F(Downloads, ASecondStartWhileBusyReturnsNullAndChangesNothing) {
+    const std::string token = testenv::UniqueToken("busy");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetRequestId(2);
+    void* fromCallback = &watch;
+    watch.onResult = [&] { fromCallback = downloader.StartDownload(); };
+    Prepare(downloader, "/data?size=100000&delay=500&first=1&token=" + token);
+    void* first = downloader.StartDownload();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(downloader.IsBusy());
+    EXPECT_EQ(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_EQ(fromCallback, nullptr) << "busy until the result callback has returned";
+    EXPECT_EQ(watch.resultCalls(), 1);
+    EXPECT_TRUE(watch.success()) << watch.text();
+    EXPECT_EQ(watch.id(), 2);
+    ExpectTargetHolds(100000);
+    EXPECT_EQ(testenv::ServerRequests(token).size(), 2u);
+}
+
+TEST_F(Downloads, TheRegistryKeepsWorkersUnlessReleaseWhenFinishedIsSet) {
+    const size_t before = DownloadRegistry::Count();
+    HttpDownloader kept;
+    dltest::DownloadWatch keptWatch(kept);
+    Prepare(kept, "/data?size=1000");
+    ASSERT_NE(kept.StartDownload(), nullptr);
+    ASSERT_TRUE(keptWatch.WaitForResult());
+    EXPECT_EQ(DownloadRegistry::Count(), before + 1);
+
+    HttpDownloader released;
+    dltest::DownloadWatch releasedWatch(released);
+    released.SetReleaseWhenFinished(true);  // cleared by the start below
+    released.SetDownloadUrl(testenv::ServerUrl(false, "/data?size=1000&delay=200&first=1"));
+    released.SetFilePath(dir.File("other.bin"));
+    ASSERT_NE(released.StartDownload(), nullptr);
+    released.SetReleaseWhenFinished(true);
+    EXPECT_EQ(DownloadRegistry::Count(), before + 2);
+    ASSERT_TRUE(releasedWatch.WaitForResult());
+    // The entry goes on the download thread just after the driver ends.
+    for (int i = 0; i < 2000 && DownloadRegistry::Count() != before + 1; ++i) {
+        PlatformThread::Sleep(1);
+    }
+    EXPECT_EQ(DownloadRegistry::Count(), before + 1);
+    EXPECT_TRUE(releasedWatch.success());
+}
+
+}  // namespace
