@@ -17,6 +17,7 @@ using loadertest::PumpUntilQuit;
 class LaunchTarget : public ::testing::Test {
 protected:
     void SetUp() override {
+        loadertest::DrainMessages();
         SetEnvironmentVariableA("INSTALLPATH", nullptr);
         // Without a service URL the update flow only asks the message loop to end.
         window =

@@ -290,4 +290,13 @@ void PumpFor(DWORD milliseconds) {
     }
 }
 
+void DrainMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 }  // namespace loadertest

@@ -95,7 +95,9 @@ public:
 
 // Dispatches messages until WM_QUIT (true) or until timeoutMs has passed (false).
 bool PumpUntilQuit(DWORD timeoutMs);
-// Dispatches whatever is queued (without waiting), for timeoutMs at most.
+// Dispatches messages for the given time; a WM_QUIT stays queued.
 void PumpFor(DWORD milliseconds);
+// Dispatches what is queued and drops a pending WM_QUIT: a test starts with an empty queue.
+void DrainMessages();
 
 }  // namespace loadertest

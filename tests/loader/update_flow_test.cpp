@@ -23,11 +23,12 @@ using loadertest::Record;
 using loadertest::UninstallEntry;
 
 constexpr char kQueryTail[] = "&tail=?version=1.0.0.1&channel=1002";
-constexpr DWORD kRunTimeoutMs = 30000;
+constexpr DWORD kRunTimeoutMs = 20000;
 
 class UpdateFlow : public ::testing::Test {
 protected:
     void SetUp() override {
+        loadertest::DrainMessages();
         loadertest::RemoveUninstallEntries();
         SetEnvironmentVariableA("INSTALLPATH", nullptr);
         serviceToken = testenv::UniqueToken("service");
@@ -192,6 +193,13 @@ TEST_F(UpdateFlow, OutdatedClientDownloadsAndStartsTheInstaller) {
     EXPECT_EQ(values.back(), 100u);
     EXPECT_EQ(loader->progressBar->GetValue(), 100);
     EXPECT_LT(IndexOf(LoaderWnd::kInstallMessage, 0), IndexOf(WM_CLOSE, 0));
+    // A size probe, then the package in one transfer without a range.
+    const auto requests = testenv::ServerRequests(packageToken);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].method, "HEAD");
+    EXPECT_EQ(requests[0].headers.count("Range"), 1u);
+    EXPECT_EQ(requests[1].method, "GET");
+    EXPECT_EQ(requests[1].headers.count("Range"), 0u);
 }
 
 TEST_F(UpdateFlow, NoClientDownloadsWithAnEmptyInstallPath) {
@@ -234,6 +242,7 @@ TEST_F(UpdateFlow, EmptyServiceUrlEndsTheLoopAndDoesNothingElse) {
     EXPECT_NE(loader->progressBar, nullptr);
     EXPECT_TRUE(records.AfterGrace().empty());
     DestroyWindow(window);
+    EXPECT_TRUE(loadertest::PumpUntilQuit(1000));  // the quit of the window's destruction
 }
 
 // ---- replies ---------------------------------------------------------------------------------
@@ -244,6 +253,7 @@ TEST_F(UpdateFlow, DuplicateUrlUsesTheFirst) {
     const std::string second = testenv::ServerUrl(true, "/data?size=10&token=" + otherToken);
     ASSERT_TRUE(
         RunWithReply("{\"url\":\"" + first + "\",\"version\":\"5\",\"url\":\"" + second + "\"}"));
+    EXPECT_EQ(loader->downloadUrl, first);
     ExpectInstallerStarted("");
     EXPECT_TRUE(testenv::ServerRequests(otherToken).empty());
 }
