@@ -75,7 +75,7 @@ private:
         HWND window = nullptr;
     };
 
-    // The update flow's own messages; true when message was one of them.
+    // The update flow's own messages; true when message was one of them (and consumed).
     bool HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Posts to the window recorded in the gate; nothing when there is none.
     void PostToWindow(UINT message, WPARAM wParam = 0);

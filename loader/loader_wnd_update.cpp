@@ -165,6 +165,12 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
         case kInstallMessage:
             LaunchTarget(installMode);
             return true;
+        case WM_DESTROY: {
+            // Nothing is posted to the handle once it is gone (the platform may reuse it).
+            std::lock_guard<std::recursive_mutex> hold(gate_->lock);
+            gate_->window = nullptr;
+            return false;
+        }
         default:
             return false;
     }

@@ -335,6 +335,22 @@ TEST_F(UpdateFlow, EmptyPackageIsStillHandedOver) {
     EXPECT_TRUE(records.AfterGrace().empty());
 }
 
+TEST_F(UpdateFlow, ResultsAfterTheWindowIsClosedHaveNoEffect) {
+    ASSERT_FALSE(RunWithReply(Reply(InstallerPackage("&delay=600"), "1"), 200));
+    const std::string target = loader->targetPath;
+    ASSERT_FALSE(target.empty());
+    // The user closes the window while the download runs; the object stays.
+    log.HoldCloseUntil(nullptr);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(loadertest::PumpUntilQuit(5000));
+    const DWORD start = GetTickCount();
+    while (!loadertest::FileExists(target) && GetTickCount() - start < 15000) Sleep(20);
+    EXPECT_TRUE(loadertest::FileExists(target));
+    loadertest::PumpFor(300);
+    EXPECT_TRUE(records.AfterGrace().empty());
+    EXPECT_LT(IndexOf(LoaderWnd::kInstallMessage, 0), 0);
+}
+
 TEST_F(UpdateFlow, ResultsAfterTheWindowObjectIsGoneHaveNoEffect) {
     // The service answers at once; the package only after a while.
     ASSERT_FALSE(RunWithReply(Reply(InstallerPackage("&delay=600"), "1"), 200));
