@@ -1,10 +1,12 @@
 // http_request_bench BASE_URL: figures for HttpRequest against a fast local server.
-//   (a) 1,000 sequential small GETs on one HttpRequest (its easy handle keeps the connection)
+//   (a) 1,000 sequential small GETs (best of three rounds) on one HttpRequest (its easy handle
+//   keeps the connection)
 //       against a fresh HttpRequest, and so a fresh easy handle and connection, per GET;
 //   (b) one 100 MB GET into the response body: HttpRequest against a bare libcurl easy
 //       transfer collecting into a string the same way, best of five each, interleaved.
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -90,9 +92,14 @@ int main(int argc, char** argv) {
     const std::string base = argv[1];
     curl_global_init(CURL_GLOBAL_ALL);
 
+    // Best of three rounds each, interleaved: the machine is shared, so the best round is the
+    // one least disturbed.
     SmallGets(base + "/small.txt", 20, true);  // warm-up
-    double reused = SmallGets(base + "/small.txt", 1000, true);
-    double fresh = SmallGets(base + "/small.txt", 1000, false);
+    double reused = -1, fresh = -1;
+    for (int round = 0; round < 3; ++round) {
+        reused = std::max(reused, SmallGets(base + "/small.txt", 1000, true));
+        fresh = std::max(fresh, SmallGets(base + "/small.txt", 1000, false));
+    }
     std::printf("small GETs, one HttpRequest:     %8.0f req/s\n", reused);
     std::printf("small GETs, fresh handle each:   %8.0f req/s\n", fresh);
     std::printf("reuse / fresh:                   %8.2f\n", reused / fresh);

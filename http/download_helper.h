@@ -101,7 +101,8 @@ private:
     long httpStatus_ = 0;
     double totalSize_ = 0;
     double downloaded_ = 0;
-    int partsSucceeded_ = 0;  // guarded by lock_ while parts run
+    int partsSucceeded_ = 0;         // guarded by lock_ while parts run
+    std::int64_t filePosition_ = 0;  // where the shared file stands; -1 unknown (lock_)
     std::shared_ptr<HttpLock> lock_;
     ProgressCallback progressCallback_;
     ResultCallback resultCallback_;

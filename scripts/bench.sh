@@ -21,6 +21,11 @@ ngx=$RUN_DIR/nginx
 rm -rf "$ngx" && mkdir -p "$ngx/www" "$ngx/tmp"
 head -c 100000000 /dev/urandom >"$ngx/www/100mb.bin"
 printf 'ok' >"$ngx/www/small.txt"
+# For the downloader: random bodies to time, sparse ones where only memory is measured.
+head -c 268435456 /dev/urandom >"$ngx/www/256mb.bin"
+head -c 41943040 /dev/urandom >"$ngx/www/40mb.bin"
+truncate -s 64M "$ngx/www/64mb.bin"
+truncate -s 1G "$ngx/www/1gb.bin"
 port=$(python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])')
 cat >"$ngx/nginx.conf" <<CONF
 daemon off;
@@ -33,7 +38,11 @@ http {
   client_body_temp_path $ngx/tmp; proxy_temp_path $ngx/tmp; fastcgi_temp_path $ngx/tmp;
   uwsgi_temp_path $ngx/tmp; scgi_temp_path $ngx/tmp;
   keepalive_requests 100000;
-  server { listen 127.0.0.1:$port; root $ngx/www; }
+  server {
+    listen 127.0.0.1:$port; root $ngx/www;
+    # The same files at 2 MiB/s per connection, for segmented downloads.
+    location /slow/ { alias $ngx/www/; limit_rate 2m; }
+  }
 }
 CONF
 nginx -c "$ngx/nginx.conf" -p "$ngx" &

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +28,11 @@
 #include "support/server_client.h"
 #include "support/test_env.h"
 #include "tests/http/download_fixture.h"
+#include "tests/http/option_recorder.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -147,6 +154,84 @@ TEST_F(Downloads, EightMebibytesOverHttpsArriveInThreeParts) {
     std::sort(ranges.begin(), ranges.end());
     EXPECT_EQ(ranges, (std::vector<std::string>{"bytes=0-2796201", "bytes=2796202-5592403",
                                                 "bytes=5592404-"}));
+}
+
+// What each easy handle was asked for, one entry per handle in the order they began; a
+// handle's first option is always the share handle.
+std::vector<std::vector<CurlOptionRecord>> PerHandle(const std::vector<CurlOptionRecord>& all) {
+    std::vector<std::vector<CurlOptionRecord>> groups;
+    std::map<CURL*, size_t> current;
+    for (const auto& r : all) {
+        if (r.option == CURLOPT_SHARE || !current.count(r.handle)) {
+            current[r.handle] = groups.size();
+            groups.emplace_back();
+        }
+        groups[current[r.handle]].push_back(r);
+    }
+    return groups;
+}
+
+const CurlOptionRecord* Find(const std::vector<CurlOptionRecord>& group, CURLoption option) {
+    for (const auto& r : group) {
+        if (r.option == option) return &r;
+    }
+    return nullptr;
+}
+
+// Under wine, Schannel does not reject the test server's certificate either way, so these
+// options are the only evidence of the https rule there.
+TEST_F(Downloads, ProbeAndPartsGetTheirOptionsAndTheHttpsRuleOnEveryHandle) {
+    for (const char* scheme : {"https", "HTTPS"}) {
+        const bool ruleApplies = std::string(scheme) == "https";
+        OptionRecorder recorder;
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        downloader.SetTimeout(30);
+        downloader.SetDownloadUrl(std::string(scheme) +
+                                  testenv::ServerUrl(true, "/data?size=8388608").substr(5));
+        downloader.SetFilePath(target);
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        // Natively the capitalised scheme keeps verification on, so the probe fails against the
+        // self-signed server and the download ends without a callback; under wine it goes on.
+        ASSERT_TRUE(watch.WaitForIdle());
+        if (ruleApplies) {
+            EXPECT_TRUE(watch.success()) << watch.text();
+        }
+
+        auto groups = PerHandle(recorder.Records());
+        ASSERT_GE(groups.size(), 1u);
+        if (ruleApplies) {
+            ASSERT_EQ(groups.size(), 4u);
+        }
+        std::set<std::string> ranges;
+        for (size_t i = 0; i < groups.size(); ++i) {
+            const auto& g = groups[i];
+            EXPECT_EQ(Find(g, CURLOPT_SSL_VERIFYPEER) != nullptr, ruleApplies) << scheme;
+            EXPECT_EQ(Find(g, CURLOPT_SSL_VERIFYHOST) != nullptr, ruleApplies) << scheme;
+            ASSERT_NE(Find(g, CURLOPT_DNS_CACHE_TIMEOUT), nullptr);
+            EXPECT_EQ(Find(g, CURLOPT_DNS_CACHE_TIMEOUT)->number, 300L);
+            ASSERT_NE(Find(g, CURLOPT_RANGE), nullptr);
+            if (i == 0) {
+                EXPECT_EQ(Find(g, CURLOPT_RANGE)->text, "2-");
+                ASSERT_NE(Find(g, CURLOPT_NOBODY), nullptr);
+                EXPECT_EQ(Find(g, CURLOPT_NOBODY)->number, 1L);
+                EXPECT_EQ(Find(g, CURLOPT_USERAGENT), nullptr) << "the probe sends no user agent";
+                continue;
+            }
+            ranges.insert(Find(g, CURLOPT_RANGE)->text);
+            ASSERT_NE(Find(g, CURLOPT_USERAGENT), nullptr);
+            EXPECT_EQ(Find(g, CURLOPT_USERAGENT)->text, kUserAgent);
+            EXPECT_EQ(Find(g, CURLOPT_TIMEOUT)->number, 30L);
+            EXPECT_EQ(Find(g, CURLOPT_LOW_SPEED_LIMIT)->number, 1L);
+            EXPECT_EQ(Find(g, CURLOPT_LOW_SPEED_TIME)->number, 5L);
+            EXPECT_EQ(Find(g, CURLOPT_NOPROGRESS)->number, 0L);
+            EXPECT_EQ(Find(g, CURLOPT_NOSIGNAL)->number, 1L);
+            EXPECT_EQ(Find(g, CURLOPT_MAXREDIRS)->number, 5L);
+        }
+        if (ruleApplies) {
+            EXPECT_EQ(ranges, (std::set<std::string>{"0-2796201", "2796202-5592403", "5592404-"}));
+        }
+    }
 }
 
 TEST_F(Downloads, AnEmptyResourceGivesAnEmptyFile) {
@@ -430,6 +515,32 @@ TEST_F(Downloads, ARenameThatFailsIsReportedAndCleansUp) {
     EXPECT_TRUE(dltest::IsDirectory(blocked));
     EXPECT_FALSE(dltest::Exists(blocked + ".dl"));
 }
+
+#ifndef _WIN32
+// The last bytes of a small file sit in the stream's buffer until the file is closed; a
+// failure there (a full disk) must not be reported as a complete download. A file-size limit
+// makes that flush fail. There is no such limit to set in the Windows build.
+TEST_F(Downloads, AFileThatCannotBeFlushedAtCloseIsAFailure) {
+    dltest::WriteFile(target, "kept");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=3000");
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    const bool ended = watch.WaitForResult();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "The downloaded file could not be written completely");
+    EXPECT_EQ(dltest::ReadFile(target), "kept");
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+#endif
 
 // ---------------------------------------------------------------------------------------------
 // identifiers, busy workers and the registry
