@@ -7,11 +7,13 @@ independent of each other:
 
   /data?...    a generated body (byte i is pattern_byte(i)) or a literal one
   /stats?token=T   JSON: the requests that carried token T, with their headers
+  /store?name=N    (POST) keeps the request body under N for /data?stored=N
   /reset?token=T   forgets token T
 
 Query parameters of /data (all optional):
   size=N         generated body of N bytes (default 0)
   body=TEXT      literal body instead of the generated one
+  stored=N       the body kept by /store under N (404 when there is none)
   ctype=TYPE     Content-Type (default application/octet-stream)
   status=N       status code of the reply (default 200; 206 when a range is served)
   redirects=N    answer 302 to the same URL with redirects=N-1 until 0
@@ -89,6 +91,10 @@ class Stats:
 
 STATS = Stats()
 
+# Bodies kept by /store, by name: files too large for a query string (a program to serve).
+STORED = {}
+STORED_LOCK = threading.Lock()
+
 
 def parse_range(value, total):
     """Returns (start, end) inclusive, None when absent/unparsable, or 'bad'."""
@@ -129,8 +135,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)
-        if length:
-            self.rfile.read(length)
+        data = self.rfile.read(length) if length else b""
+        url = urllib.parse.urlsplit(self.path)
+        if url.path == "/store":
+            name = urllib.parse.parse_qs(url.query).get("name", [""])[-1]
+            with STORED_LOCK:
+                STORED[name] = data
+            self.send_simple(200, json.dumps({"name": name, "size": len(data)}))
+            return
         self.handle_request(head=False)
 
     def send_simple(self, status, body, ctype="application/json"):
@@ -193,7 +205,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             return
 
-        if opt("body") is not None:
+        if opt("stored") is not None:
+            with STORED_LOCK:
+                body = STORED.get(opt("stored"))
+            if body is None:
+                self.send_simple(404, '{"error":"nothing stored"}')
+                return
+            total = len(body)
+            source = lambda start, n: body[start:start + n]
+        elif opt("body") is not None:
             body = opt("body").encode()
             total = len(body)
             source = lambda start, n: body[start:start + n]

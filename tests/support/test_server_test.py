@@ -69,6 +69,19 @@ class ServerTest(unittest.TestCase):
         r, body = self.get("/data?body=hello&status=404&hdr=X-One:%201")
         self.assertEqual((r.status, body, r.getheader("X-One")), (404, b"hello", "1"))
 
+    def test_stored_body_is_served_like_a_literal_one(self):
+        data = bytes(range(256)) * 40
+        c = self.conn()
+        c.request("POST", "/store?name=prog", body=data)
+        r = c.getresponse()
+        self.assertEqual((r.status, json.loads(r.read())), (200, {"name": "prog", "size": 10240}))
+        c.close()
+        r, body = self.get("/data?stored=prog", https=True)
+        self.assertEqual((r.status, body), (200, data))
+        r, body = self.get("/data?stored=prog", {"Range": "bytes=2-"})
+        self.assertEqual((r.status, body), (206, data[2:]))
+        self.assertEqual(self.get("/data?stored=other")[0].status, 404)
+
     def test_ranges_served_or_ignored(self):
         r, body = self.get("/data?size=1000", {"Range": "bytes=100-199"})
         self.assertEqual(r.status, 206)
