@@ -28,9 +28,10 @@ using ProgressBar = PlainProgressBar;
 class LoaderWnd : public PlainWindow {
 public:
     // Posted by the download worker to the window, handled on the UI thread: the progress
-    // bar is a UI object, and the installer hand-over must run where the window lives.
-    static constexpr UINT kProgressMessage = WM_APP + 1;  // wParam: percent 0..100
-    static constexpr UINT kInstallMessage = WM_APP + 2;   // the package is ready to start
+    // bar is a UI object, and the installer hand-over must run where the window lives. Far
+    // from WM_APP + 1, which the window manager posts for its delayed control clean-up.
+    static constexpr UINT kProgressMessage = WM_APP + 0x200;  // wParam: percent 0..100
+    static constexpr UINT kInstallMessage = WM_APP + 0x201;   // the package is ready to start
 
     LoaderWnd();
     ~LoaderWnd();

@@ -7,7 +7,6 @@
 // thread turns into LaunchTarget(true). So the hand-over keeps its order (hide, start, post
 // WM_CLOSE), the progress bar is only touched by its own thread, and a report that arrives
 // after the window or this object is gone has no effect.
-#include <cstring>
 #include <vector>
 
 #include "loader/loader_wnd.h"

@@ -58,7 +58,7 @@ public:
     // The records written so far, waiting up to timeoutMs for at least count of them.
     std::vector<Record> Wait(std::size_t count, DWORD timeoutMs = 10000) const;
     // The records after a short grace period, for tests that expect none.
-    std::vector<Record> AfterGrace(DWORD graceMs = 700) const { return Wait(~0u, graceMs); }
+    std::vector<Record> AfterGrace(DWORD graceMs = 500) const { return Wait(~0u, graceMs); }
 
 private:
     std::string path_;
