@@ -3,14 +3,17 @@
 // with pugixml's source (native benchmark tree only), the same text is also parsed by
 // pugixml's in-place parser in this binary, with the same flags.
 //
-// Prints one line per parser: "<name> <MB/s>" (best of the runs).
+// Prints one line per parser: "<name> <MB/s>" (best of the runs). With a parser's name as
+// the argument only that one runs.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/core/XmlDocument.h"
 #include "ui/core/XmlNode.h"
@@ -22,7 +25,7 @@
 namespace {
 
 constexpr std::size_t kSize = 4u << 20;
-constexpr int kRuns = 15;
+constexpr int kRuns = 40;
 
 // "zheng zai zhun bei an zhuang" in code page 936 and in UTF-8.
 const char kChinese936[] = "\xD5\xFD\xD4\xDA\xD7\xBC\xB1\xB8\xB0\xB2\xD7\xB0";
@@ -71,16 +74,28 @@ double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// Best MB/s of `run`, which parses the text once and returns a checksum.
-template <typename Run>
-double BestMBps(const std::string& text, Run run, std::size_t& check) {
+// One parser's job on one text; returns false when the parse failed.
+struct Runner {
+    const char* name;
+    const std::string* text;
+    std::function<bool()> run;
     double best = 1e30;
-    for (int i = 0; i < kRuns; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        check = run();
-        best = std::min(best, Seconds(std::chrono::steady_clock::now() - start));
+};
+
+// Runs every parser once per round, so a busy moment of the machine hits them alike, and
+// keeps each one's best time.
+bool Measure(std::vector<Runner>& runners) {
+    for (int round = 0; round < kRuns; ++round) {
+        for (Runner& r : runners) {
+            auto start = std::chrono::steady_clock::now();
+            if (!r.run()) {
+                std::fprintf(stderr, "%s failed\n", r.name);
+                return false;
+            }
+            r.best = std::min(r.best, Seconds(std::chrono::steady_clock::now() - start));
+        }
     }
-    return text.size() / 1e6 / best;
+    return true;
 }
 
 // Counts elements and attributes so neither parser's work can be skipped.
@@ -93,64 +108,53 @@ std::size_t CountSkin(const SkinUI::CXmlNode& node) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     const std::string text = GenerateSkin(kChinese936);
     const std::string utf8 = GenerateSkin(kChineseUtf8);
     std::fprintf(stderr, "skin: %zu bytes\n", text.size());
 
+    std::vector<Runner> runners;
     // Our parser: copy into its own buffer, parse in place (LoadFromString).
     SkinUI::CXmlDocument doc;
-    std::size_t ours = 0;
-    double mbps = BestMBps(
-        text,
-        [&] {
-            if (!doc.LoadFromString(text.c_str())) return std::size_t(0);
-            return std::size_t(1);
-        },
-        ours);
-    if (ours == 0) {
-        std::fprintf(stderr, "parse failed: %s\n", doc.GetLastErrorMessage());
-        return 1;
-    }
-    std::fprintf(stderr, "elements+attributes: %zu\n", CountSkin(doc.GetRootNode()));
-    std::printf("CXmlDocument %.1f\n", mbps);
-
+    runners.push_back({"CXmlDocument", &text, [&] { return doc.LoadFromString(text.c_str()); }});
+    // The same from a buffer of known length (no search for the end of the text).
+    SkinUI::CXmlDocument docBuffer;
+    runners.push_back({"CXmlDocument-buffer", &text, [&] {
+                           return docBuffer.LoadFromBuffer(text.data(), text.size(),
+                                                           SkinUI::XmlEncodingAnsi);
+                       }});
     // The same skin as UTF-8 bytes, as skins are stored: conversion to the ANSI code page
     // included.
-    std::size_t ok = 0;
-    mbps = BestMBps(
-        utf8,
-        [&] {
-            return std::size_t(
-                doc.LoadFromBuffer(utf8.data(), utf8.size(), SkinUI::XmlEncodingUtf8) ? 1 : 0);
-        },
-        ok);
-    std::printf("CXmlDocument-utf8 %.1f\n", ok != 0 ? mbps : 0.0);
-
+    SkinUI::CXmlDocument docUtf8;
+    runners.push_back({"CXmlDocument-utf8", &utf8, [&] {
+                           return docUtf8.LoadFromBuffer(utf8.data(), utf8.size(),
+                                                         SkinUI::XmlEncodingUtf8);
+                       }});
 #ifdef LOADER_BENCH_PUGIXML
     // pugixml: the same job as LoadFromString: a new buffer of its own for each load, the
     // copy, then its in-place parse with entity decoding (no line-end or whitespace
     // normalisation, which the skin parser does not do either).
     std::unique_ptr<char[]> buffer;
     pugi::xml_document pdoc;
-    std::size_t theirs = 0;
-    mbps = BestMBps(
-        text,
-        [&] {
-            std::unique_ptr<char[]> fresh(new char[text.size() + 1]);
-            std::memcpy(fresh.get(), text.c_str(), text.size() + 1);
-            pugi::xml_parse_result r = pdoc.load_buffer_inplace(
-                fresh.get(), text.size(), pugi::parse_minimal | pugi::parse_escapes,
-                pugi::encoding_utf8);
-            buffer = std::move(fresh);  // the document points into it
-            return std::size_t(r ? 1 : 0);
-        },
-        theirs);
-    if (theirs == 0) {
-        std::fprintf(stderr, "pugixml failed\n");
-        return 1;
-    }
-    std::printf("pugixml %.1f\n", mbps);
+    runners.push_back({"pugixml", &text, [&] {
+                           std::unique_ptr<char[]> fresh(new char[text.size() + 1]);
+                           std::memcpy(fresh.get(), text.c_str(), text.size() + 1);
+                           pugi::xml_parse_result r = pdoc.load_buffer_inplace(
+                               fresh.get(), text.size(), pugi::parse_minimal | pugi::parse_escapes,
+                               pugi::encoding_utf8);
+                           buffer = std::move(fresh);  // the document points into it
+                           return static_cast<bool>(r);
+                       }});
 #endif
+    // "xml_parse_bench NAME" runs one parser only (for instruction counts with perf stat).
+    if (argc > 1) {
+        std::vector<Runner> chosen;
+        for (Runner& r : runners)
+            if (std::strcmp(r.name, argv[1]) == 0) chosen.push_back(r);
+        runners.swap(chosen);
+    }
+    if (!Measure(runners)) return 1;
+    std::fprintf(stderr, "elements+attributes: %zu\n", CountSkin(doc.GetRootNode()));
+    for (const Runner& r : runners) std::printf("%s %.1f\n", r.name, r.text->size() / 1e6 / r.best);
     return 0;
 }

@@ -149,8 +149,9 @@ bool Utf16ToAnsi(const char16_t* units, std::size_t count, std::unique_ptr<char[
     length = 0;
     Iconv cd(IconvName(g_codePage.load()).c_str(), "UTF-16LE");
     if (!cd.ok()) return false;
-    // No ANSI code page needs more than two bytes for one UTF-16 code unit.
-    std::size_t capacity = count * 2 + 1;
+    // Double-byte code pages need two bytes per UTF-16 code unit; four leaves room for any
+    // multi-byte one iconv may be given.
+    std::size_t capacity = count * 4 + 1;
     out.reset(new char[capacity]);
     std::vector<char> in(count * 2);
     for (std::size_t k = 0; k < count; ++k) {

@@ -67,6 +67,8 @@ inline void SkipSpace(char*& p) {
 }
 
 inline void SkipName(char*& p) {
+    // Four at a time; a name byte is never the NUL, so the next one is inside the text.
+    while (IsNameChar(p[0]) && IsNameChar(p[1]) && IsNameChar(p[2]) && IsNameChar(p[3])) p += 4;
     while (IsNameChar(*p)) ++p;
 }
 
