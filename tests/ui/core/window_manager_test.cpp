@@ -13,6 +13,8 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/core/GdiHandle.h"
+#include "ui/core/XmlDocument.h"
+#include "ui/core/XmlNode.h"
 
 using namespace SkinUI;
 using uitest::HostWnd;
@@ -425,4 +427,31 @@ TEST(WindowManagerResources, EveryGdiHandleComesBack) {
         EXPECT_GT(GdiLiveCount(), before);
     }
     EXPECT_EQ(before, GdiLiveCount());
+}
+
+// The manager's resource settings are the ones the markup parser reads skin files through.
+TEST(WindowManagerResources, ParserLoadsSkinFilesFromTheManagersResourcePath) {
+    char dir[MAX_PATH];
+    ASSERT_NE(0u, ::GetTempPathA(MAX_PATH, dir));
+    const std::string name = "manager_source_" + std::to_string(::GetCurrentProcessId()) + ".xml";
+    const std::string path = std::string(dir) + name;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    std::fputs("<Window size=\"3,4\"/>", file);
+    std::fclose(file);
+
+    CWindowManagerUI::SetResourceZip("");
+    CWindowManagerUI::SetResourcePath(dir);
+    CXmlDocument doc;
+    EXPECT_TRUE(doc.LoadFromFile(name.c_str()));
+    EXPECT_STREQ("Window", doc.GetRootNode().GetName());
+
+    CWindowManagerUI::SetResourceZip("missing.zip");
+    CXmlDocument fromZip;
+    EXPECT_FALSE(fromZip.LoadFromFile(name.c_str()));
+    EXPECT_STREQ("Error opening zip file", fromZip.GetLastErrorMessage());
+
+    CWindowManagerUI::SetResourceZip("");
+    CWindowManagerUI::SetResourcePath("");
+    ::DeleteFileA(path.c_str());
 }
