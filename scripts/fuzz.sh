@@ -16,7 +16,7 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
 summaries=()
-for target in xml zip image_descriptor; do
+for target in xml zip image_descriptor version_reply; do
   exe=$tree/tests/fuzz/${target}_fuzzer
   [ -x "$exe" ] || { echo "missing $exe" >&2; status=1; continue; }
   work=$tree/corpus/$target
