@@ -53,8 +53,11 @@ Run Download(const std::string& url, const std::string& file, int threads) {
     auto t0 = Clock::now();
     if (!downloader.StartDownload()) return run;
     {
+        // A download whose probe fails ends without a result callback.
         std::unique_lock<std::mutex> lock(mutex);
-        done.wait(lock, [&] { return finished; });
+        while (!done.wait_for(lock, std::chrono::milliseconds(5), [&] { return finished; })) {
+            if (!downloader.IsBusy()) break;
+        }
     }
     run.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     while (downloader.IsBusy()) {
