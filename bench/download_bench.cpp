@@ -2,6 +2,7 @@
 //   single URL FILE [repeats]  one transfer (thread count 1) against a bare libcurl transfer
 //                              writing the same file, best of `repeats` each, interleaved: MB/s
 //   parts URL FILE THREADS     one download with that thread count: seconds and parts used
+//   bare URL FILE              the bare libcurl transfer alone: seconds
 //   rss URL FILE               one download with the default thread count, then the peak
 //                              resident memory of the process in KiB (native build only)
 #include <curl/curl.h>
@@ -53,8 +54,11 @@ Run Download(const std::string& url, const std::string& file, int threads) {
     auto t0 = Clock::now();
     if (!downloader.StartDownload()) return run;
     {
+        // A download whose probe fails ends without a result callback.
         std::unique_lock<std::mutex> lock(mutex);
-        done.wait(lock, [&] { return finished; });
+        while (!done.wait_for(lock, std::chrono::milliseconds(5), [&] { return finished; })) {
+            if (!downloader.IsBusy()) break;
+        }
     }
     run.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     while (downloader.IsBusy()) {
@@ -157,6 +161,11 @@ int main(int argc, char** argv) {
         std::remove(file.c_str());
         if (!run.ok) status = 1;
         std::printf("%.2f %d\n", run.seconds, run.parts);
+    } else if (mode == "bare") {
+        double seconds = BareDownload(url, file);
+        std::remove(file.c_str());
+        if (seconds <= 0) status = 1;
+        std::printf("%.2f\n", seconds);
     } else if (mode == "rss") {
         Run run = Download(url, file, 0);
         std::remove(file.c_str());
