@@ -272,9 +272,11 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
     CurlOptionSeam::SetPointer(h, CURLOPT_XFERINFODATA, part.get());
     CurlOptionSeam::SetLong(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     CurlOptionSeam::SetLong(h, CURLOPT_LOW_SPEED_TIME, 5L);
+    part->easy = h;
     if (part->lastOffset != 0) {
         CurlOptionSeam::SetText(h, CURLOPT_RANGE,
                                 RangeText(part->nextOffset, part->lastOffset).c_str());
+        part->needsPartialReply = part->nextOffset > 0;
     }
 
     int retriesLeft = retryCount_;
@@ -300,9 +302,11 @@ bool DownloadHelper::PrepareRetry(DownloadPart& part, CURL* easy) {
         // Ranged part: continue after the bytes already written.
         CurlOptionSeam::SetText(easy, CURLOPT_RANGE,
                                 RangeText(part.nextOffset, part.lastOffset).c_str());
+        part.needsPartialReply = part.nextOffset > 0;
     } else if (part.nextOffset > 0 && rangesSupported_) {
         // The whole resource from a server that answers ranges: continue where it broke off.
         CurlOptionSeam::SetText(easy, CURLOPT_RANGE, RangeText(part.nextOffset, -1).c_str());
+        part.needsPartialReply = true;
     } else if (part.nextOffset > 0) {
         // No ranges: start again from the first byte and count the bytes again from there.
         ScopedHttpLock guard(lock_);
@@ -327,6 +331,14 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
     auto* part = static_cast<DownloadPart*>(rawPart);
     DownloadHelper* worker = part->worker;
     if (worker->cancelRequested_) return 0;
+    if (part->needsPartialReply) {
+        // Checked once per perform, on its first bytes: a server that ignored the range sends
+        // the resource from byte 0, which would overwrite other bytes and pass as success.
+        long status = 0;
+        curl_easy_getinfo(part->easy, CURLINFO_RESPONSE_CODE, &status);
+        if (status != 206) return 0;
+        part->needsPartialReply = false;
+    }
     ScopedHttpLock guard(worker->lock_);
 
     std::int64_t length = static_cast<std::int64_t>(size * count);

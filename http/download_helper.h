@@ -23,6 +23,10 @@ struct DownloadPart {
     std::int64_t nextOffset = 0;  // where the next received byte goes
     std::int64_t lastOffset = 0;  // the part's last byte; -1 to the end; 0 whole, no range
     DownloadHelper* worker = nullptr;
+    CURL* easy = nullptr;  // the part's transfer, whose status the first bytes are checked on
+    // A range starting past the first byte was asked for: only a 206 reply carries those
+    // bytes; a 200 carries the resource from its start and must not land at nextOffset.
+    bool needsPartialReply = false;
 };
 
 class DownloadHelper {

@@ -327,6 +327,40 @@ TEST_F(Downloads, ADroppedPartFailsTheDownloadAndKeepsTheExistingFile) {
     EXPECT_FALSE(dltest::Exists(target + ".dl"));
 }
 
+// A server that honours the probe's range and the first parts' ranges but answers the last
+// part with the whole resource: that body starts at byte 0 and must not be written at the
+// last part's offset as if it were the tail.
+TEST_F(Downloads, ALastPartAnsweredWithTheWholeResourceFailsInsteadOfCorruptingTheFile) {
+    dltest::WriteFile(target, "the installed package");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=8388608&full_from=5000000");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), curl_easy_strerror(CURLE_WRITE_ERROR));
+    EXPECT_EQ(dltest::ReadFile(target), "the installed package");
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+
+// A resumed single transfer whose server now ignores the range starts again from byte 0.
+TEST_F(Downloads, AResumeAnsweredWithTheWholeResourceDoesNotLandAfterTheBytesItHas) {
+    const std::string token = testenv::UniqueToken("resume-full");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    downloader.SetThreadCount(1);
+    downloader.SetTimeout(1);
+    Prepare(downloader,
+            "/data?size=1048576&chunk=65536&chunk_delay=3000&after=1&first=1"
+            "&full_from=3&token=" +
+                token);
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    ASSERT_TRUE(watch.WaitForResult());
+    EXPECT_FALSE(watch.success());
+    EXPECT_FALSE(dltest::Exists(target));
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+
 // The low-speed rule (under 1 byte/s for 5 s) ends a transfer that gets no answer with a
 // time-out, and the transfer is tried again.
 TEST_F(Downloads, ATransferStalledPastTheLowSpeedRuleIsTriedAgain) {

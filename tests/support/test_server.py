@@ -19,6 +19,8 @@ Query parameters of /data (all optional):
   redirects=N    answer 302 to the same URL with redirects=N-1 until 0
   ranges=0|1     honour Range headers (default 1)
   crange=TEXT    send this Content-Range verbatim on every reply (overrides ranges)
+  full_from=N    answer a Range starting at byte N or later with the whole body (200), like
+                 a server or proxy that honours some ranges and not others
   nolength=1     no Content-Length; the body ends when the connection closes
   delay=MS       wait before sending the headers
   chunk=N        write the body in pieces of N bytes (default 16384)
@@ -227,6 +229,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         rng = None
         if crange is None and opt("ranges", "1") != "0":
             rng = parse_range(self.headers.get("Range"), total)
+            if (opt("full_from") is not None and rng not in (None, "bad")
+                    and rng[0] >= num("full_from")):
+                rng = None
         if rng == "bad":
             self.send_response(416)
             self.send_header("Content-Range", "bytes */%d" % total)

@@ -97,6 +97,12 @@ class ServerTest(unittest.TestCase):
         r, _ = self.get("/data?size=10&crange=bytes%200-1/xyz")
         self.assertEqual(r.getheader("Content-Range"), "bytes 0-1/xyz")
 
+    def test_full_from_ignores_only_later_ranges(self):
+        r, body = self.get("/data?size=1000&full_from=500", {"Range": "bytes=100-199"})
+        self.assertEqual((r.status, len(body)), (206, 100))
+        r, body = self.get("/data?size=1000&full_from=500", {"Range": "bytes=500-"})
+        self.assertEqual((r.status, body), (200, test_server.pattern_bytes(0, 1000)))
+
     def test_head_sends_headers_only(self):
         r, body = self.get("/data?size=5000", {"Range": "bytes=2-"}, method="HEAD")
         self.assertEqual((r.status, body, r.getheader("Content-Range")), (206, b"", "bytes 2-4999/5000"))
