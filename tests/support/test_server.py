@@ -102,10 +102,10 @@ def parse_range(value, total):
     """Returns (start, end) inclusive, None when absent/unparsable, or 'bad'."""
     if not value or not value.startswith("bytes="):
         return None
-    spec = value[len("bytes="):].split(",")[0].strip()
-    if "-" not in spec:
+    first_range = value[len("bytes="):].split(",")[0].strip()
+    if "-" not in first_range:
         return None
-    first, last = spec.split("-", 1)
+    first, last = first_range.split("-", 1)
     try:
         if first == "":
             n = int(last)
