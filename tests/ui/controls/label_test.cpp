@@ -336,6 +336,9 @@ TEST(LabelPaint, ChineseTextInTheAnsiCodePageShowsRealGlyphs) {
             }
         if (f != nullptr) std::fclose(f);
     }
+    if (const char* hold = std::getenv("LOADER_TEST_HOLD_MS")) {
+        ::Sleep(static_cast<DWORD>(std::atoi(hold)));  // time for an outside screenshot
+    }
 
     auto inkIn = [&](int x0, int x1, int* gold) {
         int n = 0;
