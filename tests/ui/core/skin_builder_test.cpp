@@ -437,6 +437,42 @@ TEST_F(Built, PlugInFactoriesFirstThenTheCallback) {
     EXPECT_EQ((std::vector<std::string>{"Widget", "Nothing"}), callback.asked);
 }
 
+namespace {
+
+// Records what it holds, and whether it reaches the manager, when its attributes arrive.
+class OrderProbe : public CContainerUI {
+public:
+    void ApplyAttribute(LPCSTR name, LPCSTR value) override {
+        if (std::strcmp(name, "probe") == 0) {
+            childrenAtAttributes = GetCount();
+            managerAtAttributes = GetManager();
+        }
+        CContainerUI::ApplyAttribute(name, value);
+    }
+    int childrenAtAttributes = -1;
+    CWindowManagerUI* managerAtAttributes = nullptr;
+};
+
+struct ProbeCallback : IDialogBuilderCallback {
+    CControlUI* CreateCustomControl(LPCSTR tag) override {
+        return std::strcmp(tag, "Probe") == 0 ? new OrderProbe : nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(Built, ChildrenComeBeforeTheParentsAttributesWhichSeeTheManager) {
+    ProbeCallback callback;
+    CSkinBuilder builder;
+    root = builder.Build("<Window><Probe probe=\"1\"><Control/><Control/></Probe></Window>",
+                         nullptr, &callback, &manager, nullptr);
+    auto* probe = static_cast<OrderProbe*>(root);
+    ASSERT_NE(nullptr, probe);
+    EXPECT_EQ(2, probe->childrenAtAttributes);
+    EXPECT_EQ(&manager, probe->managerAtAttributes);
+    EXPECT_EQ(nullptr, probe->GetManager());  // detached again afterwards
+}
+
 // ---- Includes -----------------------------------------------------------------------------------
 
 TEST_F(Built, IncludesBuildTheirSkinCountTimesIntoTheSameParent) {
