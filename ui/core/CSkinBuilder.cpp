@@ -162,7 +162,9 @@ CControlUI* CSkinBuilder::CreateControl(LPCSTR tag) {
 
 CControlUI* CSkinBuilder::Build(LPCSTR skin, LPCSTR type, IDialogBuilderCallback* callback,
                                 CWindowManagerUI* manager, CControlUI* parent) {
+    resourceType_ = nullptr;
     if (IS_INTRESOURCE(skin)) {
+        if (skin == nullptr || type == nullptr) return nullptr;
         HINSTANCE module = CWindowManagerUI::GetResourceInstance();
         HRSRC found = ::FindResourceA(module, skin, type);
         if (found == nullptr) return nullptr;

@@ -165,6 +165,8 @@ TEST_F(Built, MissingResourcesAndDocumentsGiveNoneAndRegisterNothing) {
     CSkinBuilder builder;
     EXPECT_EQ(nullptr, builder.Build(MAKEINTRESOURCEA(999), "XML", nullptr, &manager, nullptr));
     EXPECT_EQ(nullptr, builder.Build(MAKEINTRESOURCEA(130), "NOPE", nullptr, &manager, nullptr));
+    EXPECT_EQ(nullptr, builder.Build(MAKEINTRESOURCEA(130), nullptr, nullptr, &manager, nullptr));
+    EXPECT_EQ(nullptr, builder.Build(nullptr, "XML", nullptr, &manager, nullptr));
     EXPECT_EQ(nullptr, Build("no-such-skin.xml", &manager));
     EXPECT_EQ(nullptr, Build("<Window><Font name=\"Arial\"/><Control", &manager));  // cut short
     EXPECT_EQ(0, manager.GetFontCount());
