@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -548,4 +549,34 @@ TEST_F(Built, MalformedSkinsBuildWhatTheyCanOrNothing) {
     // A skin the parser refuses builds nothing.
     EXPECT_EQ(nullptr, Build("<Window><VerticalLayout><Control", &manager));
     EXPECT_EQ(nullptr, Build("", &manager));
+}
+
+TEST(SkinBuilderDamage, CutAndScrambledLoaderSkinsNeverCrash) {
+    CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+    HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(130), "XML");
+    ASSERT_NE(nullptr, found);
+    const std::string skin(static_cast<const char*>(::LockResource(::LoadResource(nullptr, found))),
+                           ::SizeofResource(nullptr, found));
+    int built = 0;
+    unsigned seed = 12345;
+    // Every cut (some mid-character, some scrambled), and the whole skin last.
+    for (std::size_t cut = 1; cut <= skin.size() + 4; cut += 5) {
+        std::string damaged = skin.substr(0, std::min(cut, skin.size()));
+        if (cut % 3 == 0 && cut < skin.size()) {
+            for (int flips = 0; flips < 4; ++flips) {
+                seed = seed * 1103515245u + 12345u;
+                damaged[(seed >> 8) % damaged.size()] = "<>/=\"' a9#,"[(seed >> 4) % 11];
+            }
+        }
+        CWindowManagerUI manager;  // no window: resources only
+        CSkinBuilder builder;
+        if (!builder.GetDocument().LoadFromBuffer(damaged.data(), damaged.size(),
+                                                  XmlEncodingUtf8)) {
+            continue;
+        }
+        CControlUI* root = builder.BuildFromDocument(nullptr, &manager, nullptr);
+        built += root != nullptr;
+        delete root;
+    }
+    EXPECT_GT(built, 0);  // the whole skin at least
 }
