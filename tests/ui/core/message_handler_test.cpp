@@ -564,3 +564,38 @@ TEST(MessageHandlingCleanup, AControlRemovingItsOwnParentOnClickIsDeletedOnlyLat
     uitest::Pump();  // WM_APP + 1
     EXPECT_TRUE(deleted);
 }
+
+TEST_F(MessageHandling, KeyEventsCarryTheModifierAndButtonBits) {
+    Lay();
+    wnd.manager.SetFocus(first);
+    BYTE keys[256] = {};
+    keys[VK_RBUTTON] = 0x80;
+    keys[VK_SHIFT] = 0x80;
+    keys[VK_MENU] = 0x80;
+    ASSERT_TRUE(::SetKeyboardState(keys));
+    EXPECT_EQ(KeyStateRightButton | KeyStateShift | KeyStateAlt, CurrentKeyState());
+    WORD seen = 0;
+    char key = 0;
+    struct Capture {
+        WORD* state;
+        char* key;
+        bool Hear(void* param) {
+            auto* event = static_cast<TEventUI*>(param);
+            if (event->type == EventKeyDown) {
+                *state = event->keyState;
+                *key = event->key;
+            }
+            return true;
+        }
+    } capture{&seen, &key};
+    first->EventListeners += MakeDelegate(&capture, &Capture::Hear);
+    Send(WM_KEYDOWN, 'Q');
+    keys[VK_RBUTTON] = keys[VK_SHIFT] = keys[VK_MENU] = 0;
+    keys[VK_LBUTTON] = keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(KeyStateLeftButton | KeyStateControl, CurrentKeyState());
+    keys[VK_LBUTTON] = keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(0x01 | 0x04 | 0x20, seen);
+    EXPECT_EQ('Q', key);
+}
