@@ -228,6 +228,24 @@ TEST_F(Built, DefaultsComeBeforeTheElementsOwnAttributes) {
     EXPECT_EQ("", box->GetName());  // looked up by the tag: Container has none
 }
 
+#ifdef SKINUI_HAVE_TEXT_CONTROLS
+TEST_F(Built, ButtonDefaultsComeBeforeEachButtonsOwnAttributes) {
+    root = Build(
+        "<Window><Default name=\"Button\" value=\"text=&quot;def&quot; tooltip=&quot;tip&quot;\"/>"
+        "<HorizontalLayout><Button text=\"own\"/><Button/><Label/><Option/></HorizontalLayout>"
+        "</Window>",
+        &manager);
+    CContainerUI* row = AsContainer(root);
+    ASSERT_NE(nullptr, row);
+    ASSERT_EQ(4, row->GetCount());
+    EXPECT_EQ("own", row->GetItemAt(0)->GetText());  // the element's own value wins
+    EXPECT_EQ("tip", row->GetItemAt(0)->GetToolTip());
+    EXPECT_EQ("def", row->GetItemAt(1)->GetText());
+    EXPECT_EQ("", row->GetItemAt(2)->GetText());  // other tags, even derived ones, have none
+    EXPECT_EQ("", row->GetItemAt(3)->GetText());
+}
+#endif
+
 // ---- Window settings ------------------------------------------------------------------------
 
 TEST_F(Built, WindowSettingsOfTheRootElement) {
