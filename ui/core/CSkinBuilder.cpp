@@ -11,24 +11,17 @@
 #include <cstring>
 #include <string>
 
+#include "ui/controls/CButtonUI.h"
 #include "ui/controls/CContainerUI.h"
 #include "ui/controls/CControlUI.h"
 #include "ui/controls/CHorizontalLayoutUI.h"
-#include "ui/controls/CScrollBarUI.h"
-#include "ui/controls/CVerticalLayoutUI.h"
-#include "ui/controls/FurtherControls.h"
-
-// The label, text, button, option and progress controls live on their own; until they are
-// part of this tree their five tags are unknown to the table (plug-ins and the callback may
-// still answer them).
-#if __has_include("ui/controls/CLabelUI.h")
-#include "ui/controls/CButtonUI.h"
 #include "ui/controls/CLabelUI.h"
 #include "ui/controls/COptionUI.h"
 #include "ui/controls/CProgressUI.h"
+#include "ui/controls/CScrollBarUI.h"
 #include "ui/controls/CTextUI.h"
-#define SKINUI_HAVE_TEXT_CONTROLS 1
-#endif
+#include "ui/controls/CVerticalLayoutUI.h"
+#include "ui/controls/FurtherControls.h"
 
 namespace SkinUI {
 
@@ -106,13 +99,11 @@ const TagEntry kTags[] = {
     {"Container", Make<CContainerUI>},
     {"VerticalLayout", Make<CVerticalLayoutUI>},
     {"HorizontalLayout", Make<CHorizontalLayoutUI>},
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
     {"Label", Make<CLabelUI>},
     {"Text", Make<CTextUI>},
     {"Button", Make<CButtonUI>},
     {"Option", Make<COptionUI>},
     {"Progress", Make<CProgressUI>},
-#endif
     {"CheckBox", Make<CCheckBoxUI>},
     {"Edit", Make<CEditUI>},
     {"RichEdit", Make<CRichEditUI>},

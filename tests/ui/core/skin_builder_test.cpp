@@ -16,10 +16,6 @@
 #include "ui/controls/TImageInfo.h"
 #include "ui/core/CSkinBuilder.h"
 
-#if __has_include("ui/controls/CLabelUI.h")
-#define SKINUI_HAVE_TEXT_CONTROLS 1
-#endif
-
 using namespace SkinUI;
 
 namespace {
@@ -147,13 +143,11 @@ TEST_F(Built, LoaderSkinFromItsResource) {
     EXPECT_EQ("progressbg", bottom->GetName());
     EXPECT_TRUE(bottom->IsFloat());
     EXPECT_EQ(538, bottom->GetFixedWidth());
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
     ASSERT_EQ(2, bottom->GetCount());
     EXPECT_STREQ("LabelUI", bottom->GetItemAt(0)->GetTypeName());
     EXPECT_EQ(Ansi("正在准备安装"), bottom->GetItemAt(0)->GetText());
     EXPECT_STREQ("ProgressUI", bottom->GetItemAt(1)->GetTypeName());
     EXPECT_EQ("progress", bottom->GetItemAt(1)->GetName());
-#endif
 
     // Controls come out of the build detached; attaching the root finds them by name.
     EXPECT_EQ(nullptr, root->GetManager());
@@ -228,7 +222,6 @@ TEST_F(Built, DefaultsComeBeforeTheElementsOwnAttributes) {
     EXPECT_EQ("", box->GetName());  // looked up by the tag: Container has none
 }
 
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
 TEST_F(Built, ButtonDefaultsComeBeforeEachButtonsOwnAttributes) {
     root = Build(
         "<Window><Default name=\"Button\" value=\"text=&quot;def&quot; tooltip=&quot;tip&quot;\"/>"
@@ -244,7 +237,6 @@ TEST_F(Built, ButtonDefaultsComeBeforeEachButtonsOwnAttributes) {
     EXPECT_EQ("", row->GetItemAt(2)->GetText());  // other tags, even derived ones, have none
     EXPECT_EQ("", row->GetItemAt(3)->GetText());
 }
-#endif
 
 // ---- Window settings ------------------------------------------------------------------------
 
@@ -370,13 +362,11 @@ TEST(SkinBuilderTags, ExactCaseSensitiveAndEveryTagMakesItsControl) {
                                 "Container",
                                 "VerticalLayout",
                                 "HorizontalLayout",
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
                                 "Label",
                                 "Text",
                                 "Button",
                                 "Option",
                                 "Progress",
-#endif
                                 "CheckBox",
                                 "Edit",
                                 "RichEdit",
