@@ -288,12 +288,16 @@ void CSkinBuilder::Include(const CXmlNode& node, CControlUI* parent, CWindowMana
         CSkinBuilder nested;
         nested.depth_ = depth_ + 1;
         nested.budget_ = budget_;
+        CControlUI* included = nullptr;
         if (resourceType_ != nullptr) {
             const auto id = static_cast<WORD>(std::strtol(buffer, nullptr, 10) & 0xFFFF);
-            nested.Build(MAKEINTRESOURCEA(id), resourceType_, callback_, manager, parent);
+            included =
+                nested.Build(MAKEINTRESOURCEA(id), resourceType_, callback_, manager, parent);
         } else {
-            nested.Build(buffer, nullptr, callback_, manager, parent);
+            included = nested.Build(buffer, nullptr, callback_, manager, parent);
         }
+        // Without a parent nothing would ever hold what the include made.
+        if (parent == nullptr) delete included;
     }
 }
 
@@ -357,7 +361,11 @@ CControlUI* CSkinBuilder::BuildChildren(const CXmlNode& node, CControlUI* parent
             control->AttachManager(parent != nullptr ? parent->GetManager() : nullptr, parent,
                                    false);
         }
-        if (first == nullptr) first = control;
+        if (first == nullptr) {
+            first = control;
+        } else if (parent == nullptr) {
+            delete control;  // no parent holds it and only the first is answered
+        }
     }
     return first;
 }

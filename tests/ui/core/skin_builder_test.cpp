@@ -305,7 +305,41 @@ TEST_F(Built, UnknownTagsAreSkippedWithTheirSubtree) {
     EXPECT_STREQ("VerticalLayoutUI", root->GetTypeName());  // the first top-level control
     ASSERT_EQ(1, AsContainer(root)->GetCount());
     EXPECT_EQ("kept", AsContainer(root)->GetItemAt(0)->GetName());
-    // No parent: the second top-level control is made but added nowhere.
+}
+
+namespace {
+
+// Counts the instances alive.
+class Counted : public uitest::RecordingControl {
+public:
+    Counted() { ++alive; }
+    ~Counted() override { --alive; }
+    static int alive;
+};
+int Counted::alive = 0;
+
+struct CountedCallback : IDialogBuilderCallback {
+    CControlUI* CreateCustomControl(LPCSTR tag) override {
+        return std::strcmp(tag, "Counted") == 0 ? new Counted : nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(Built, WithoutAParentOnlyTheFirstTopLevelControlIsKept) {
+    SkinFiles files;
+    files.Write("more.xml", "<Window><Counted/><Counted/></Window>");
+    CountedCallback callback;
+    CSkinBuilder builder;
+    root = builder.Build(
+        "<Window><Counted name=\"first\"/><Include source=\"more.xml\"/><Counted/></Window>",
+        nullptr, &callback, &manager, nullptr);
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ("first", root->GetName());
+    EXPECT_EQ(1, Counted::alive);  // nothing else is reachable, so nothing else is left
+    delete root;
+    root = nullptr;
+    EXPECT_EQ(0, Counted::alive);
 }
 
 TEST_F(Built, TopLevelControlsGoIntoTheGivenParent) {
