@@ -26,6 +26,8 @@ import urllib.parse
 import urllib.request
 import uuid
 
+from service_url_patch import patch
+
 ENV = os.environ
 WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar"
@@ -106,17 +108,8 @@ class Loader:
     """A patched copy of loader.exe, started under wine, with its start records."""
 
     def __init__(self, base_url, workdir):
-        with open(ENV["LOADER_EXE"], "rb") as f:
-            image = bytearray(f.read())
-        builtin = ENV["LOADER_BUILTIN_URL"].encode() + b"\0"
-        at = image.find(builtin)
-        assert at >= 0 and image.find(builtin, at + 1) < 0, "built-in URL not found exactly once"
-        new = base_url.encode()
-        assert len(new) < 256, "base URL too long for the built-in array"
-        image[at:at + 256] = new + b"\0" * (256 - len(new))
         self.path = os.path.join(workdir, "loader.exe")
-        with open(self.path, "wb") as f:
-            f.write(image)
+        patch(ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
         self.records = os.path.join(workdir, "records.txt")
         self.proc = None
 
