@@ -16,6 +16,7 @@
 #include "ui/controls/CControlUI.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/core/ProcAddress.h"
+#include "ui/core/SkinSource.h"
 
 namespace SkinUI {
 
@@ -28,8 +29,7 @@ namespace {
 struct ProcessState {
     HINSTANCE instance = nullptr;
     HINSTANCE resourceInstance = nullptr;
-    std::string resourcePath;
-    std::string resourceZip;
+    // The resource path and zip live in SkinSource(), which the markup parser reads.
     bool cachedZip = false;
     void* zipHandle = nullptr;
     std::vector<ControlFactoryFn> factories;
@@ -78,23 +78,25 @@ HINSTANCE CWindowManagerUI::GetResourceInstance() {
     return State().resourceInstance != nullptr ? State().resourceInstance : State().instance;
 }
 void CWindowManagerUI::SetResourcePath(const std::string& path) {
-    State().resourcePath = path;
+    SkinSource().resourcePath = path;
 }
 const std::string& CWindowManagerUI::GetResourcePath() {
-    return State().resourcePath;
+    return SkinSource().resourcePath;
 }
 void CWindowManagerUI::SetResourceZip(const std::string& zipName, bool cached) {
-    State().resourceZip = zipName;
+    SkinSource().resourceZip = zipName;
     State().cachedZip = cached;
+    SkinSource().cachedZip = cached ? static_cast<CZipArchive*>(State().zipHandle) : nullptr;
 }
 const std::string& CWindowManagerUI::GetResourceZip() {
-    return State().resourceZip;
+    return SkinSource().resourceZip;
 }
 bool CWindowManagerUI::IsCachedResourceZip() {
     return State().cachedZip;
 }
 void CWindowManagerUI::SetResourceZipHandle(void* archive) {
     State().zipHandle = archive;
+    SkinSource().cachedZip = State().cachedZip ? static_cast<CZipArchive*>(archive) : nullptr;
 }
 void* CWindowManagerUI::GetResourceZipHandle() {
     return State().zipHandle;

@@ -355,7 +355,13 @@ void CWindowManagerUI::Paint() {
         }
     }
     if (focusNeeded_) SetNextTabControl(true);
-    if (root_ == nullptr) return;  // a "windowinit" listener may have replaced everything
+    if (root_ == nullptr) {
+        // A "windowinit" listener dropped the tree; the region must still be validated, or
+        // the window would be sent WM_PAINT without end.
+        ::BeginPaint(window_, &ps);
+        ::EndPaint(window_, &ps);
+        return;
+    }
 
     const int width = client.right - client.left, height = client.bottom - client.top;
     if (!offscreenBitmap_) {

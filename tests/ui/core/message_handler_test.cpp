@@ -290,3 +290,312 @@ TEST_F(MessageHandling, TabMovesTheFocusBetweenTabStopsThroughTheLoop) {
     keys[VK_SHIFT] = 0;
     ::SetKeyboardState(keys);
 }
+
+// ---- Painting through the offscreen buffer ---------------------------------------------------
+
+namespace {
+
+// Records the bitmap selected into the DC it is painted into, and that bitmap's size.
+class PaintProbe : public RecordingControl {
+public:
+    void Paint(HDC dc, const RECT& paint) override {
+        bitmaps.push_back(::GetCurrentObject(dc, OBJ_BITMAP));
+        BITMAP info = {};
+        ::GetObjectA(bitmaps.back(), sizeof(info), &info);
+        widths.push_back(info.bmWidth);
+        RecordingControl::Paint(dc, paint);
+    }
+    std::vector<HGDIOBJ> bitmaps;
+    std::vector<LONG> widths;
+};
+
+COLORREF WindowPixel(HWND window, int x, int y) {
+    HDC dc = ::GetDC(window);
+    const COLORREF color = ::GetPixel(dc, x, y);
+    ::ReleaseDC(window, dc);
+    return color;
+}
+
+void FillWindow(HWND window, COLORREF color) {
+    HDC dc = ::GetDC(window);
+    HBRUSH brush = ::CreateSolidBrush(color);
+    RECT r;
+    ::GetClientRect(window, &r);
+    ::FillRect(dc, &r, brush);
+    ::DeleteObject(brush);
+    ::ReleaseDC(window, dc);
+}
+
+}  // namespace
+
+TEST_F(MessageHandling, OneOffscreenBitmapIsReusedUntilTheRootIsLaidOutAgain) {
+    auto* probe = new PaintProbe;
+    wnd.manager.AttachRoot(probe);  // the old root goes to the delayed clean-up
+    Paint();
+    Paint();
+    ASSERT_EQ(2u, probe->bitmaps.size());
+    EXPECT_EQ(probe->bitmaps[0], probe->bitmaps[1]);
+    EXPECT_EQ(200, probe->widths[0]);  // the client size, not the update area
+    ::SetWindowPos(wnd.GetHWND(), nullptr, 0, 0, 260, 100, SWP_NOMOVE | SWP_NOZORDER);
+    Paint();
+    ASSERT_EQ(3u, probe->bitmaps.size());
+    EXPECT_EQ(260, probe->widths[2]);  // rebuilt at the new size
+    EXPECT_EQ(260, probe->GetWidth());
+}
+
+TEST_F(MessageHandling, CapturedBackgroundShowsThroughLaterPaints) {
+    auto* bare = new TestContainer("bare");  // paints nothing of its own
+    wnd.manager.AttachRoot(bare);
+    wnd.manager.SetAlphaBackground(true);
+    // What is on the window before the first paint is taken as the background.
+    ::ValidateRect(wnd.GetHWND(), nullptr);
+    FillWindow(wnd.GetHWND(), RGB(255, 0, 0));
+    Paint();
+    EXPECT_EQ(RGB(255, 0, 0), WindowPixel(wnd.GetHWND(), 20, 20));
+    FillWindow(wnd.GetHWND(), RGB(0, 0, 255));
+    Paint();
+    EXPECT_EQ(RGB(255, 0, 0), WindowPixel(wnd.GetHWND(), 20, 20));  // not the new blue
+
+    // A colour of the tree is drawn over the captured background.
+    bare->ApplyAttribute("bkcolor", "#FF00FF00");
+    Paint();
+    EXPECT_EQ(RGB(0, 255, 0), WindowPixel(wnd.GetHWND(), 20, 20));
+}
+
+TEST_F(MessageHandling, AWindowInitListenerDroppingTheTreeStillValidatesThePaint) {
+    struct Dropper : INotifyUI {
+        CWindowManagerUI* manager = nullptr;
+        void OnNotify(TNoticeUI& notice) override {
+            if (notice.type == "windowinit") manager->AttachRoot(nullptr);
+        }
+    } dropper;
+    dropper.manager = &wnd.manager;
+    wnd.manager.AddNotifier(&dropper);
+    Paint();
+    RECT left;
+    EXPECT_FALSE(::GetUpdateRect(wnd.GetHWND(), &left, FALSE));
+    uitest::Pump();  // the old root's clean-up
+}
+
+// ---- More mouse routing
+// ---------------------------------------------------------------------------
+
+TEST_F(MessageHandling, PressMoveOffReleaseInOrder) {
+    Lay();
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+    first->events.clear();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 50));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 50));
+    EXPECT_EQ(wnd.GetHWND(), ::GetCapture());
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(160, 50));
+    std::vector<int> mouse;
+    for (int kind : first->events) {
+        if (IsMouseEvent(kind)) mouse.push_back(kind);
+    }
+    EXPECT_EQ((std::vector<int>{EventButtonDown, EventMouseLeave, EventMouseMove, EventMouseMove,
+                                EventButtonUp}),
+              mouse);
+}
+
+TEST_F(MessageHandling, DoubleClickRightButtonAndContextMenu) {
+    Lay();
+    wnd.manager.SetFocus(first);
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(150, 50));
+    EXPECT_EQ(1, second->Count(EventDoubleClick));
+    EXPECT_EQ(first, wnd.manager.GetFocus());  // a double click moves no focus
+    EXPECT_EQ(wnd.GetHWND(), ::GetCapture());
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(150, 50));
+    EXPECT_EQ(1, second->Count(EventButtonUp));
+
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(150, 50));
+    EXPECT_EQ(1, second->Count(EventRightButtonDown));
+    EXPECT_EQ(second, wnd.manager.GetFocus());
+    LPARAM menuParam = 0;
+    struct Capture {
+        LPARAM* out;
+        bool Hear(void* param) {
+            auto* event = static_cast<TEventUI*>(param);
+            if (event->type == EventContextMenu) *out = event->lParam;
+            return true;
+        }
+    } capture{&menuParam};
+    second->EventListeners += MakeDelegate(&capture, &Capture::Hear);
+    POINT screen = {150, 50};
+    ::ClientToScreen(wnd.GetHWND(), &screen);
+    Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd.GetHWND()), MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(1, second->Count(EventContextMenu));
+    EXPECT_EQ(reinterpret_cast<LPARAM>(second), menuParam);  // the click control itself
+    EXPECT_EQ(nullptr, ::GetCapture());
+    Send(WM_CONTEXTMENU, 0, MAKELPARAM(screen.x, screen.y));  // no click control: nothing
+    EXPECT_EQ(1, second->Count(EventContextMenu));
+}
+
+TEST_F(MessageHandling, ControlsOfAnotherManagerGetNoMouseEvents) {
+    Lay();
+    CWindowManagerUI other;
+    second->AttachManager(&other, root, false);
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(150, 50));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 50));
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(150, 50));
+    EXPECT_TRUE(second->events.empty());
+    EXPECT_EQ(nullptr, ::GetCapture());
+    second->AttachManager(&wnd.manager, root, false);
+}
+
+TEST_F(MessageHandling, CloseReleasesHoverAndClickAndTheFocus) {
+    Lay();
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    ASSERT_EQ(first, wnd.manager.GetFocus());
+    LRESULT result = 5;
+    EXPECT_FALSE(wnd.manager.MessageHandler(WM_CLOSE, 0, 0, result));  // the window still closes
+    EXPECT_EQ(1, first->Count(EventMouseLeave));
+    EXPECT_EQ(1, first->Count(EventButtonUp));
+    EXPECT_EQ(nullptr, wnd.manager.GetFocus());
+}
+
+TEST_F(MessageHandling, SetCursorGoesToControlsThatAskForIt) {
+    Lay();
+    auto* wants = root->Add(new RecordingControl("cursor", InputSetCursor));
+    wants->SetBounds(RECT{0, 0, 200, 100});  // over both others (found last-added first)
+    POINT screen = {30, 30};
+    ::ClientToScreen(wnd.GetHWND(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    LRESULT result = 0;
+    EXPECT_FALSE(wnd.manager.MessageHandler(WM_SETCURSOR, 0, MAKELPARAM(HTCAPTION, 0), result));
+    POINT at;
+    ::GetCursorPos(&at);
+    if (at.x != screen.x || at.y != screen.y)
+        GTEST_SKIP() << "the display would not move the cursor";
+    if (wnd.manager.FindControlAt(POINT{30, 30}) != wants) GTEST_SKIP() << "hit order differs";
+    EXPECT_TRUE(wnd.manager.MessageHandler(WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, 0), result));
+    EXPECT_EQ(1, wants->Count(EventSetCursor));
+    wnd.manager.SetCapture();
+    EXPECT_TRUE(wnd.manager.MessageHandler(WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, 0), result));
+    EXPECT_EQ(1, wants->Count(EventSetCursor));  // nothing sent while captured
+    wnd.manager.ReleaseCapture();
+}
+
+// ---- Reflection to child windows
+// ------------------------------------------------------------------
+
+namespace {
+
+std::vector<UINT>* g_childMessages = nullptr;
+
+LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= 0x2000 && message < 0x3000 && g_childMessages != nullptr) {
+        g_childMessages->push_back(message);
+        return 0x1234;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(MessageHandling, CommandsNotificationsAndColoursAreReflectedToTheChild) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ChildProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SkinUITestReflectChild";
+    ::RegisterClassA(&wc);
+    HWND child = ::CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD, 0, 0, 10, 10, wnd.GetHWND(),
+                                   nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, child);
+    std::vector<UINT> seen;
+    g_childMessages = &seen;
+    const LPARAM asChild = reinterpret_cast<LPARAM>(child);
+    EXPECT_EQ(0x1234, Send(WM_COMMAND, 7, asChild));
+    NMHDR header = {child, 7, 0};
+    EXPECT_EQ(0x1234, Send(WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_EQ(0x1234, Send(WM_CTLCOLOREDIT, 0, asChild));
+    EXPECT_EQ(0x1234, Send(WM_CTLCOLORSTATIC, 0, asChild));
+    LRESULT result = 0;
+    EXPECT_FALSE(wnd.manager.MessageHandler(WM_COMMAND, 7, 0, result));  // no child: not ours
+    g_childMessages = nullptr;
+    EXPECT_EQ(
+        (std::vector<UINT>{0x2111, 0x204E, WM_CTLCOLOREDIT + 0x2000, WM_CTLCOLORSTATIC + 0x2000}),
+        seen);
+    ::DestroyWindow(child);
+}
+
+// ---- Deferred deletion from inside a handler --------------------------------------------------
+
+TEST(MessageHandlingCleanup, AControlRemovingItsOwnParentOnClickIsDeletedOnlyLater) {
+    ManagedWnd wnd;
+    ASSERT_NE(nullptr, wnd.Create(nullptr, "managed", WS_POPUP, 0, 0, 0, 200, 100));
+    auto* root = new CVerticalLayoutUI;
+    auto* group = new CVerticalLayoutUI;
+    auto* button = new RecordingControl("button");
+    group->Add(button);
+    root->Add(group);
+    wnd.manager.AttachRoot(root);
+    wnd.ShowWindow(true, false);
+    ::InvalidateRect(wnd.GetHWND(), nullptr, FALSE);
+    ::UpdateWindow(wnd.GetHWND());
+
+    bool deleted = false, aliveInHandler = false;
+    struct Click {
+        CVerticalLayoutUI* root;
+        CVerticalLayoutUI* group;
+        RecordingControl* button;
+        bool* deleted;
+        bool* alive;
+        bool Hear(void* param) {
+            if (static_cast<TEventUI*>(param)->type != EventButtonUp) return true;
+            root->Remove(group);  // the parent of the control handling the click
+            *alive = !*deleted && button->GetName() == "button";
+            return true;
+        }
+        bool Gone(void*) {
+            *deleted = true;
+            return true;
+        }
+    } click{root, group, button, &deleted, &aliveInHandler};
+    button->EventListeners += MakeDelegate(&click, &Click::Hear);
+    group->DestroyListeners += MakeDelegate(&click, &Click::Gone);
+
+    ::SendMessageA(wnd.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageA(wnd.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(aliveInHandler);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(0, root->GetCount());
+    uitest::Pump();  // WM_APP + 1
+    EXPECT_TRUE(deleted);
+}
+
+TEST_F(MessageHandling, KeyEventsCarryTheModifierAndButtonBits) {
+    Lay();
+    wnd.manager.SetFocus(first);
+    BYTE keys[256] = {};
+    keys[VK_RBUTTON] = 0x80;
+    keys[VK_SHIFT] = 0x80;
+    keys[VK_MENU] = 0x80;
+    ASSERT_TRUE(::SetKeyboardState(keys));
+    EXPECT_EQ(KeyStateRightButton | KeyStateShift | KeyStateAlt, CurrentKeyState());
+    WORD seen = 0;
+    char key = 0;
+    struct Capture {
+        WORD* state;
+        char* key;
+        bool Hear(void* param) {
+            auto* event = static_cast<TEventUI*>(param);
+            if (event->type == EventKeyDown) {
+                *state = event->keyState;
+                *key = event->key;
+            }
+            return true;
+        }
+    } capture{&seen, &key};
+    first->EventListeners += MakeDelegate(&capture, &Capture::Hear);
+    Send(WM_KEYDOWN, 'Q');
+    keys[VK_RBUTTON] = keys[VK_SHIFT] = keys[VK_MENU] = 0;
+    keys[VK_LBUTTON] = keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(KeyStateLeftButton | KeyStateControl, CurrentKeyState());
+    keys[VK_LBUTTON] = keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(0x01 | 0x04 | 0x20, seen);
+    EXPECT_EQ('Q', key);
+}
