@@ -34,6 +34,10 @@ LoaderWnd::~LoaderWnd() {
 
 void LoaderWnd::OnNotify(SkinUI::TNoticeUI& /*notice*/) {}
 
+SkinUI::CControlUI* LoaderWnd::CreateCustomControl(LPCSTR /*typeName*/) {
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Message handling
 // ---------------------------------------------------------------------------------------------

@@ -18,16 +18,18 @@
 
 #include "http/http_downloader.h"
 #include "http/http_request.h"
-#include "loader/plain_window.h"
+#include "ui/controls/CProgressUI.h"
+#include "ui/core/CSkinBuilder.h"
 #include "ui/core/CWindowManagerUI.h"
 #include "ui/core/CWindowWnd.h"
 #include "ui/core/TNoticeUI.h"
 
-// The control that receives the download percentage. A native progress control stands in
-// until the skin's own progress control is built.
-using ProgressBar = PlainProgressBar;
+// The control that receives the download percentage: the skin's "progress".
+using ProgressBar = SkinUI::CProgressUI;
 
-class LoaderWnd : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
+class LoaderWnd : public SkinUI::CWindowWnd,
+                  public SkinUI::INotifyUI,
+                  public SkinUI::IDialogBuilderCallback {
 public:
     // Posted by the download worker to the window, handled on the UI thread: the progress
     // bar is a UI object, and the installer hand-over must run where the window lives. Far
@@ -46,6 +48,8 @@ public:
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Every notification is ignored: nothing in the skin is meant to be clicked.
     void OnNotify(SkinUI::TNoticeUI& notice) override;
+    // The skin names no tag of its own.
+    SkinUI::CControlUI* CreateCustomControl(LPCSTR typeName) override;
 
     // ---- install discovery ----
     // The client's install directory from its Uninstall entry (HKLM, the 32-bit view), when
@@ -102,6 +106,4 @@ private:
     ProgressBar* FindProgressBar();
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
-    PlainProgressBar plainProgress_;
-    bool plainProgressCreated_ = false;
 };

@@ -170,8 +170,4 @@ fi
 say "requests the demo service saw:"
 sed 's/^/  /' "$RUN_DIR/nginx/access.log"
 echo
-echo "Built: loader.exe with its skinned window base, rounded region, caption band, resources"
-echo "(skin document, pictures, icon, manifest) and the whole update flow. Not yet built: the"
-echo "skin builder and the label/progress controls of the UI framework; until they land the"
-echo "window applies the skin's settings and layouts itself, shows no label, and a native"
-echo "progress control stands in for the skin's bar."
+echo "Screenshots of the window: $shots"

@@ -275,6 +275,13 @@ class Window(LoaderCase):
             self.assertTrue(close(shot.at(left + x, top + y), background.at(x * 540 // WINDOW_W, y)),
                             "background at %d,%d: %s vs %s" % (x, y, shot.at(left + x, top + y), background.at(x, y)))
 
+        # The label "正在准备安装" in its colour: six full-width glyphs of the 14-pixel font span
+        # some 84 pixels; question marks in their place would cover about half of that.
+        warm = [(x, y) for y in range(369, 387) for x in range(20, 120)
+                if shot.at(left + x, top + y)[0] > 110 and shot.at(left + x, top + y)[0] > shot.at(left + x, top + y)[2] + 40]
+        self.assertGreater(len(warm), 250, "label pixels")
+        self.assertGreater(max(x for x, _ in warm) - min(x for x, _ in warm), 70, "label width")
+
         # The skin's 98 % shows before the first report (the package's first bytes are slow).
         code, value = probe("progress")
         if value != "none":
