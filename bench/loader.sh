@@ -18,7 +18,11 @@ lb_patch() {
   python3 "$ROOT/tests/loader/e2e/service_url_patch.py" "$lb_dir/loader/loader.exe" "$lb_exe" \
     "$lb_builtin" "$1"
 }
-lb_win() { "$ROOT/scripts/wine-run.sh" "$@" | tr -d '\r'; }
+# Through a file, not a pipe: a wine service started meanwhile could hold a pipe open.
+lb_win() {
+  "$ROOT/scripts/wine-run.sh" "$@" >"$LOADER_BENCH_DIR/lb.out" 2>/dev/null </dev/null
+  tr -d '\r' <"$LOADER_BENCH_DIR/lb.out"
+}
 
 echo "== loader.exe: start to visible window under wine (median of 7, ms)"
 # A package that takes long to come, so the window stays up until it is closed.
