@@ -45,7 +45,7 @@ service_url="https://127.0.0.1:$port/Home/version/"
 tree=$BUILD_DIR/demo
 mkdir -p "$tree"
 cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" \
+  -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" \
   -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" -DLOADER_VERSION_SERVICE_URL="$service_url" \
   >"$tree.configure.log" 2>&1 || { cat "$tree.configure.log"; exit 1; }
 say "building loader.exe for $service_url"
