@@ -161,6 +161,8 @@ code=$?
 set -e
 
 say "loader exit code: $code"
+# A program the loader started may still be writing its record.
+for _ in $(seq 50); do [ -s "$records" ] && break; sleep 0.1; done
 if [ -s "$records" ]; then
   say "the loader started:"
   tr -d '\r' <"$records" | grep -E '^(exe|cmdline|installpath|installpath-state)=' | sed 's/^/  /'

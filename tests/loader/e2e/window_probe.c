@@ -35,9 +35,9 @@ int main(int argc, char** argv) {
             window = FindLoader();
         }
         if (window == NULL) return 1;
-        RECT bounds, client;
-        GetWindowRect(window, &bounds);
-        GetClientRect(window, &client);
+        RECT bounds = {0, 0, 0, 0}, client = {0, 0, 0, 0};
+        // The window may be gone again already (a launch closes it at once).
+        if (!GetWindowRect(window, &bounds) || !GetClientRect(window, &client)) return 1;
         printf("%ld %ld %ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right, bounds.bottom,
                client.right, client.bottom);
         return 0;
