@@ -11,24 +11,17 @@
 #include <cstring>
 #include <string>
 
+#include "ui/controls/CButtonUI.h"
 #include "ui/controls/CContainerUI.h"
 #include "ui/controls/CControlUI.h"
 #include "ui/controls/CHorizontalLayoutUI.h"
-#include "ui/controls/CScrollBarUI.h"
-#include "ui/controls/CVerticalLayoutUI.h"
-#include "ui/controls/FurtherControls.h"
-
-// The label, text, button, option and progress controls live on their own; until they are
-// part of this tree their five tags are unknown to the table (plug-ins and the callback may
-// still answer them).
-#if __has_include("ui/controls/CLabelUI.h")
-#include "ui/controls/CButtonUI.h"
 #include "ui/controls/CLabelUI.h"
 #include "ui/controls/COptionUI.h"
 #include "ui/controls/CProgressUI.h"
+#include "ui/controls/CScrollBarUI.h"
 #include "ui/controls/CTextUI.h"
-#define SKINUI_HAVE_TEXT_CONTROLS 1
-#endif
+#include "ui/controls/CVerticalLayoutUI.h"
+#include "ui/controls/FurtherControls.h"
 
 namespace SkinUI {
 
@@ -106,13 +99,11 @@ const TagEntry kTags[] = {
     {"Container", Make<CContainerUI>},
     {"VerticalLayout", Make<CVerticalLayoutUI>},
     {"HorizontalLayout", Make<CHorizontalLayoutUI>},
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
     {"Label", Make<CLabelUI>},
     {"Text", Make<CTextUI>},
     {"Button", Make<CButtonUI>},
     {"Option", Make<COptionUI>},
     {"Progress", Make<CProgressUI>},
-#endif
     {"CheckBox", Make<CCheckBoxUI>},
     {"Edit", Make<CEditUI>},
     {"RichEdit", Make<CRichEditUI>},
@@ -297,12 +288,16 @@ void CSkinBuilder::Include(const CXmlNode& node, CControlUI* parent, CWindowMana
         CSkinBuilder nested;
         nested.depth_ = depth_ + 1;
         nested.budget_ = budget_;
+        CControlUI* included = nullptr;
         if (resourceType_ != nullptr) {
             const auto id = static_cast<WORD>(std::strtol(buffer, nullptr, 10) & 0xFFFF);
-            nested.Build(MAKEINTRESOURCEA(id), resourceType_, callback_, manager, parent);
+            included =
+                nested.Build(MAKEINTRESOURCEA(id), resourceType_, callback_, manager, parent);
         } else {
-            nested.Build(buffer, nullptr, callback_, manager, parent);
+            included = nested.Build(buffer, nullptr, callback_, manager, parent);
         }
+        // Without a parent nothing would ever hold what the include made.
+        if (parent == nullptr) delete included;
     }
 }
 
@@ -366,7 +361,11 @@ CControlUI* CSkinBuilder::BuildChildren(const CXmlNode& node, CControlUI* parent
             control->AttachManager(parent != nullptr ? parent->GetManager() : nullptr, parent,
                                    false);
         }
-        if (first == nullptr) first = control;
+        if (first == nullptr) {
+            first = control;
+        } else if (parent == nullptr) {
+            delete control;  // no parent holds it and only the first is answered
+        }
     }
     return first;
 }

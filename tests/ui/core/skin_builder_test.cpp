@@ -16,10 +16,6 @@
 #include "ui/controls/TImageInfo.h"
 #include "ui/core/CSkinBuilder.h"
 
-#if __has_include("ui/controls/CLabelUI.h")
-#define SKINUI_HAVE_TEXT_CONTROLS 1
-#endif
-
 using namespace SkinUI;
 
 namespace {
@@ -147,13 +143,11 @@ TEST_F(Built, LoaderSkinFromItsResource) {
     EXPECT_EQ("progressbg", bottom->GetName());
     EXPECT_TRUE(bottom->IsFloat());
     EXPECT_EQ(538, bottom->GetFixedWidth());
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
     ASSERT_EQ(2, bottom->GetCount());
     EXPECT_STREQ("LabelUI", bottom->GetItemAt(0)->GetTypeName());
     EXPECT_EQ(Ansi("正在准备安装"), bottom->GetItemAt(0)->GetText());
     EXPECT_STREQ("ProgressUI", bottom->GetItemAt(1)->GetTypeName());
     EXPECT_EQ("progress", bottom->GetItemAt(1)->GetName());
-#endif
 
     // Controls come out of the build detached; attaching the root finds them by name.
     EXPECT_EQ(nullptr, root->GetManager());
@@ -228,7 +222,6 @@ TEST_F(Built, DefaultsComeBeforeTheElementsOwnAttributes) {
     EXPECT_EQ("", box->GetName());  // looked up by the tag: Container has none
 }
 
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
 TEST_F(Built, ButtonDefaultsComeBeforeEachButtonsOwnAttributes) {
     root = Build(
         "<Window><Default name=\"Button\" value=\"text=&quot;def&quot; tooltip=&quot;tip&quot;\"/>"
@@ -244,7 +237,6 @@ TEST_F(Built, ButtonDefaultsComeBeforeEachButtonsOwnAttributes) {
     EXPECT_EQ("", row->GetItemAt(2)->GetText());  // other tags, even derived ones, have none
     EXPECT_EQ("", row->GetItemAt(3)->GetText());
 }
-#endif
 
 // ---- Window settings ------------------------------------------------------------------------
 
@@ -313,7 +305,41 @@ TEST_F(Built, UnknownTagsAreSkippedWithTheirSubtree) {
     EXPECT_STREQ("VerticalLayoutUI", root->GetTypeName());  // the first top-level control
     ASSERT_EQ(1, AsContainer(root)->GetCount());
     EXPECT_EQ("kept", AsContainer(root)->GetItemAt(0)->GetName());
-    // No parent: the second top-level control is made but added nowhere.
+}
+
+namespace {
+
+// Counts the instances alive.
+class Counted : public uitest::RecordingControl {
+public:
+    Counted() { ++alive; }
+    ~Counted() override { --alive; }
+    static int alive;
+};
+int Counted::alive = 0;
+
+struct CountedCallback : IDialogBuilderCallback {
+    CControlUI* CreateCustomControl(LPCSTR tag) override {
+        return std::strcmp(tag, "Counted") == 0 ? new Counted : nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(Built, WithoutAParentOnlyTheFirstTopLevelControlIsKept) {
+    SkinFiles files;
+    files.Write("more.xml", "<Window><Counted/><Counted/></Window>");
+    CountedCallback callback;
+    CSkinBuilder builder;
+    root = builder.Build(
+        "<Window><Counted name=\"first\"/><Include source=\"more.xml\"/><Counted/></Window>",
+        nullptr, &callback, &manager, nullptr);
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ("first", root->GetName());
+    EXPECT_EQ(1, Counted::alive);  // nothing else is reachable, so nothing else is left
+    delete root;
+    root = nullptr;
+    EXPECT_EQ(0, Counted::alive);
 }
 
 TEST_F(Built, TopLevelControlsGoIntoTheGivenParent) {
@@ -370,13 +396,11 @@ TEST(SkinBuilderTags, ExactCaseSensitiveAndEveryTagMakesItsControl) {
                                 "Container",
                                 "VerticalLayout",
                                 "HorizontalLayout",
-#ifdef SKINUI_HAVE_TEXT_CONTROLS
                                 "Label",
                                 "Text",
                                 "Button",
                                 "Option",
                                 "Progress",
-#endif
                                 "CheckBox",
                                 "Edit",
                                 "RichEdit",
