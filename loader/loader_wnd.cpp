@@ -89,7 +89,8 @@ void LoaderWnd::OnCreate() {
     const HWND window = GetHWND();
     SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | kClipStyles);
     manager.AttachWindow(window);
-    BuildSkin();
+    SkinUI::CSkinBuilder builder;
+    BuildSkin(builder);
     StartUpdate();
 }
 

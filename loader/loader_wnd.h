@@ -92,8 +92,9 @@ private:
     // Offers a message to the manager, then to default processing.
     LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
-    // Loads the skin into the manager (window settings, controls).
-    void BuildSkin();
+    // Loads the skin into the manager (window settings, controls) with builder, which the
+    // caller keeps until the update flow has run.
+    void BuildSkin(SkinUI::CSkinBuilder& builder);
     void ApplyRoundRegion();
     LRESULT CaptionHitTest(LPARAM lParam);
     void FillMaximisedInfo(MINMAXINFO* info);

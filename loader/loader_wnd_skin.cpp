@@ -11,8 +11,7 @@ constexpr char kProgressName[] = "progress";
 
 }  // namespace
 
-void LoaderWnd::BuildSkin() {
-    SkinUI::CSkinBuilder builder;
+void LoaderWnd::BuildSkin(SkinUI::CSkinBuilder& builder) {
     // While the Window element is applied the manager sizes the window (no root yet).
     SkinUI::CControlUI* root =
         builder.Build(MAKEINTRESOURCEA(kSkinResource), kSkinResourceType, nullptr, &manager);
