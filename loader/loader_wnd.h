@@ -1,15 +1,13 @@
 // The loader's only window and the owner of all loader state: install discovery, the
 // version query and launch decision, the package download and the installer hand-over.
 //
-// The window part (construction, message handling, finding the progress bar) sits in
-// loader_wnd.cpp; discovery in loader_wnd_discovery.cpp; the update flow in
-// loader_wnd_update.cpp.
+// The window part (construction, message handling, the rounded region, the caption band)
+// sits in loader_wnd.cpp; the skin in loader_wnd_skin.cpp; discovery in
+// loader_wnd_discovery.cpp; the update flow in loader_wnd_update.cpp.
 //
 // The update flow needs four things of its window: GetHWND(), ShowWindow(false), the
-// ProgressBar type with SetValue(int), and FindProgressBar(); and its window procedure must
-// offer every message to HandleUpdateMessage() first. PlainWindow provides them until the
-// skinned window base does; swapping the base, the ProgressBar alias and FindProgressBar()
-// leaves the flow as it is.
+// ProgressBar type with SetValue(int), and FindProgressBar(); and the window procedure
+// offers every message to HandleUpdateMessage() first.
 #pragma once
 
 #include <windows.h>
@@ -20,12 +18,18 @@
 
 #include "http/http_downloader.h"
 #include "http/http_request.h"
-#include "loader/plain_window.h"
+#include "ui/controls/CProgressUI.h"
+#include "ui/core/CSkinBuilder.h"
+#include "ui/core/CWindowManagerUI.h"
+#include "ui/core/CWindowWnd.h"
+#include "ui/core/TNoticeUI.h"
 
-// The control that receives the download percentage.
-using ProgressBar = PlainProgressBar;
+// The control that receives the download percentage: the skin's "progress".
+using ProgressBar = SkinUI::CProgressUI;
 
-class LoaderWnd : public PlainWindow {
+class LoaderWnd : public SkinUI::CWindowWnd,
+                  public SkinUI::INotifyUI,
+                  public SkinUI::IDialogBuilderCallback {
 public:
     // Posted by the download worker to the window, handled on the UI thread: the progress
     // bar is a UI object, and the installer hand-over must run where the window lives. Far
@@ -35,6 +39,17 @@ public:
 
     LoaderWnd();
     ~LoaderWnd();
+    LoaderWnd(const LoaderWnd&) = delete;
+    LoaderWnd& operator=(const LoaderWnd&) = delete;
+
+    // ---- the window ----
+    LPCSTR WindowClassName() const override { return "UIMainFrame"; }
+    UINT ClassStyle() const override { return CS_DBLCLKS; }
+    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Every notification is ignored: nothing in the skin is meant to be clicked.
+    void OnNotify(SkinUI::TNoticeUI& notice) override;
+    // The skin names no tag of its own.
+    SkinUI::CControlUI* CreateCustomControl(LPCSTR typeName) override;
 
     // ---- install discovery ----
     // The client's install directory from its Uninstall entry (HKLM, the 32-bit view), when
@@ -49,8 +64,10 @@ public:
     void LaunchTarget(bool asInstaller);
     int OnTransferProgress(double total, double done, void* user);
 
-    // Fields, in the order the loader's design declares them. The entry point sets
+    // Fields, in declaration order (the downloader is made before the request, so the
+    // process-wide HTTP set-up happens with the first). The entry point sets
     // versionServiceUrl before the window is created; the rest belongs to the update flow.
+    SkinUI::CWindowManagerUI manager;
     std::string downloadUrl;
     std::string serverVersion;
     std::string versionServiceUrl;
@@ -60,11 +77,6 @@ public:
     HttpRequest request;
     bool installMode = false;
     std::string installDir;
-
-protected:
-    const char* WindowClassName() const override { return "UIMainFrame"; }
-    UINT ClassStyle() const override { return CS_DBLCLKS; }
-    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // What transfer callbacks go through: they may run on the download worker after this
@@ -76,6 +88,17 @@ private:
         HWND window = nullptr;
     };
 
+    // ---- window parts (loader_wnd.cpp, loader_wnd_skin.cpp) ----
+    // Offers a message to the manager, then to default processing.
+    LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    // Loads the skin into the manager (window settings, controls) with builder, which the
+    // caller keeps until the update flow has run.
+    void BuildSkin(SkinUI::CSkinBuilder& builder);
+    void ApplyRoundRegion();
+    LRESULT CaptionHitTest(LPARAM lParam);
+    void FillMaximisedInfo(MINMAXINFO* info);
+
     // The update flow's own messages; true when message was one of them (and consumed).
     bool HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Posts to the window recorded in the gate; nothing when there is none.
@@ -84,6 +107,4 @@ private:
     ProgressBar* FindProgressBar();
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
-    PlainProgressBar plainProgress_;
-    bool plainProgressCreated_ = false;
 };

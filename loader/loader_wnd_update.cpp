@@ -177,5 +177,5 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
 
 void LoaderWnd::PostToWindow(UINT message, WPARAM wParam) {
     std::lock_guard<std::recursive_mutex> hold(gate_->lock);
-    if (gate_->window != nullptr) PostMessageA(gate_->window, message, wParam, 0);
+    if (gate_->window != nullptr) ::PostMessageA(gate_->window, message, wParam, 0);
 }

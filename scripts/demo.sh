@@ -1,24 +1,175 @@
 #!/usr/bin/env bash
-# The product's main job, as far as it is built: builds the Windows tree, starts a local
-# version service (the test server over HTTPS) and shows a round trip through the project's
-# own libcurl build under wine.
+# The product's main job, end to end, on this machine:
+#   - builds loader.exe (tree build/demo) with its version service URL pointing at a local
+#     HTTPS demo service: Debian's nginx on 127.0.0.1 with a self-signed certificate, serving
+#     the JSON reply at /Home/version/ and an installer package of a few MB (ranges on,
+#     throttled so the progress bar visibly moves);
+#   - puts an outdated stand-in client into a fresh wine prefix's Uninstall entry;
+#   - runs the loader under wine (on $DISPLAY when set, otherwise on a private Xvfb), saves
+#     screenshots of its window while the package downloads, and shows which program the
+#     loader started, with which command line and "INSTALLPATH";
+#   - stops everything it started.
+#
+#   ./scripts/demo.sh [--current] [--port N] [--size MB] [--rate KB/s]
+#     --current   the installed client is current: the loader starts it with "ignore-update"
+#                 instead of downloading
+#     --port      the demo service's port (default 18443; built into the demo loader)
+#     --size      package size in MB (default 6)      --rate  download rate limit (default 1500)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
-"$here/build.sh" windows
+mode=download
+port=${DEMO_PORT:-18443}
+size_mb=6
+rate_kb=1500
+while [ $# -gt 0 ]; do
+  case $1 in
+    --current) mode=current ;;
+    --port) port=$2; shift ;;
+    --size) size_mb=$2; shift ;;
+    --rate) rate_kb=$2; shift ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
+  esac
+  shift
+done
 
+say() { printf '\n[demo] %s\n' "$*"; }
+
+# ---------------------------------------------------------------------------------------------
+# Build: the product with the demo service built in, the stand-ins and the window probe
+# ---------------------------------------------------------------------------------------------
+"$here/setup.sh"
+service_url="https://127.0.0.1:$port/Home/version/"
+tree=$BUILD_DIR/demo
+mkdir -p "$tree"
+cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" \
+  -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" -DLOADER_VERSION_SERVICE_URL="$service_url" \
+  >"$tree.configure.log" 2>&1 || { cat "$tree.configure.log"; exit 1; }
+say "building loader.exe for $service_url"
+cmake --build "$tree" -j"$(nproc)" --target loader window_probe standin_installer \
+  standin_client_v1_0_0_9 standin_client_v2_3_0_11
+loader_exe=$tree/loader/loader.exe
+fixtures=$tree/tests/loader/fixtures
+
+# ---------------------------------------------------------------------------------------------
+# Services: nginx (HTTPS, loopback), a display, a fresh wine prefix
+# ---------------------------------------------------------------------------------------------
+export RUN_DIR=$BUILD_DIR/demo-run
+rm -rf "$RUN_DIR"
+mkdir -p "$RUN_DIR"
 . "$here/services.sh"
-start_test_server
-start_display
+
+site=$RUN_DIR/site
+mkdir -p "$site/packages" "$RUN_DIR/nginx"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$RUN_DIR/key.pem" -out "$RUN_DIR/cert.pem" \
+  -days 2 -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
+  >/dev/null 2>&1
+# The package is the stand-in installer with padding after its image (Windows ignores it).
+cp "$fixtures/installer/installer.exe" "$site/packages/Setup.exe"
+head -c $((size_mb * 1024 * 1024)) /dev/urandom >>"$site/packages/Setup.exe"
+if [ $mode = current ]; then version=2.3.0.11; else version=2.0.0.0; fi
+reply=$(printf '{"version":"%s","url":"https://127.0.0.1:%s/packages/Setup.exe"}' "$version" "$port")
+cat >"$RUN_DIR/nginx/nginx.conf" <<EOF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $RUN_DIR/nginx/nginx.pid;
+error_log $RUN_DIR/nginx/error.log;
+events { worker_connections 64; }
+http {
+  access_log $RUN_DIR/nginx/access.log;
+  client_body_temp_path $RUN_DIR/nginx/body;
+  proxy_temp_path $RUN_DIR/nginx/proxy;
+  fastcgi_temp_path $RUN_DIR/nginx/fastcgi;
+  uwsgi_temp_path $RUN_DIR/nginx/uwsgi;
+  scgi_temp_path $RUN_DIR/nginx/scgi;
+  server {
+    listen 127.0.0.1:$port ssl;
+    ssl_certificate $RUN_DIR/cert.pem;
+    ssl_certificate_key $RUN_DIR/key.pem;
+    root $site;
+    location = /Home/version/ {
+      default_type application/json;
+      return 200 '$reply';
+    }
+    location /packages/ {
+      types { }
+      default_type application/octet-stream;
+      limit_rate ${rate_kb}k;
+    }
+  }
+}
+EOF
+nginx -c "$RUN_DIR/nginx/nginx.conf" -p "$RUN_DIR/nginx" &
+nginx_pid=$!
+_cleanups+=("kill $nginx_pid 2>/dev/null; wait $nginx_pid 2>/dev/null")
+for _ in $(seq 100); do
+  curl -skf -o /dev/null "${service_url}?version=1.0.0.1&channel=1002" && break
+  kill -0 $nginx_pid 2>/dev/null || { cat "$RUN_DIR/nginx/error.log"; exit 1; }
+  sleep 0.1
+done
+say "demo version service on $service_url answers:"
+curl -sk "${service_url}?version=1.0.0.1&channel=1002"
+echo
+curl -skI -r 2- "https://127.0.0.1:$port/packages/Setup.exe" | grep -iE '^(HTTP|content-range|content-length)' || true
+
+if [ -n "${DISPLAY:-}" ]; then
+  say "showing the loader on your display $DISPLAY"
+else
+  start_display
+  say "no DISPLAY: running on a private Xvfb ($DISPLAY); see the screenshots"
+fi
 start_wine
 
-reply='{"version":"1.0.0.2","url":"https://127.0.0.1:'$LOADER_TEST_HTTPS_PORT'/data?size=1048576"}'
-query=$(python3 -c 'import sys,urllib.parse;print(urllib.parse.quote(sys.argv[1]))' "$reply")
-url="https://127.0.0.1:$LOADER_TEST_HTTPS_PORT/data?ctype=application/json&body=$query"
+# ---------------------------------------------------------------------------------------------
+# The run
+# ---------------------------------------------------------------------------------------------
+if [ $mode = current ]; then client=v2.3.0.11; else client=v1.0.0.9; fi
+client_dir="$(winepath -w "$fixtures/$client")\\"
+wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar' /v InstallLocation \
+  /t REG_SZ /d "$client_dir" /f /reg:32 >/dev/null 2>&1
+say "installed client: $client_dir (version ${client#v}); the service offers $version"
 
-echo "Local version service: https://127.0.0.1:$LOADER_TEST_HTTPS_PORT/"
+records=$RUN_DIR/started.txt
+shots=$BUILD_DIR/demo-shots
+rm -rf "$shots" && mkdir -p "$shots"
+LOADER_TEST_RECORD=$(winepath -w "$records") "$ROOT/scripts/wine-run.sh" "$loader_exe" &
+loader_pid=$!
+_cleanups+=("kill $loader_pid 2>/dev/null")
+
+geometry=$("$ROOT/scripts/wine-run.sh" "$tree/tests/loader/window_probe.exe" wait 20000 || true)
+if [ -n "$geometry" ]; then
+  read -r left top right bottom _ <<<"$geometry"
+  crop="$((right - left))x$((bottom - top))+$left+$top"
+  say "loader window at $left,$top, $((right - left)) x $((bottom - top)); screenshots:"
+  n=0
+  while kill -0 $loader_pid 2>/dev/null && [ $n -lt 40 ]; do
+    n=$((n + 1))
+    shot=$(printf '%s/loader-%02d.png' "$shots" $n)
+    import -window root -crop "$crop" +repage "$shot" 2>/dev/null && echo "  $shot"
+    sleep 0.7
+  done
+else
+  say "the loader window was not seen (it may have finished at once)"
+fi
+set +e
+wait $loader_pid
+code=$?
+set -e
+
+say "loader exit code: $code"
+# A program the loader started may still be writing its record.
+for _ in $(seq 50); do [ -s "$records" ] && break; sleep 0.1; done
+if [ -s "$records" ]; then
+  say "the loader started:"
+  tr -d '\r' <"$records" | grep -E '^(exe|cmdline|installpath|installpath-state)=' | sed 's/^/  /'
+else
+  say "the loader started nothing"
+fi
+say "requests the demo service saw:"
+sed 's/^/  /' "$RUN_DIR/nginx/access.log"
 echo
-"$ROOT/scripts/wine-run.sh" "$BUILD_DIR/windows/tests/fetch_tool.exe" "$url"
-echo
-echo "The loader window is not built yet: this demonstrates the HTTPS round trip only."
+echo "Screenshots of the window: $shots"

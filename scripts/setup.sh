@@ -21,7 +21,7 @@ packages=(
   wine wine32:i386 wine64 libgnutls30:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
   libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14 clang-format
-  dpkg-dev
+  dpkg-dev nginx-light curl
 )
 
 missing=()

@@ -1,0 +1,410 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real loader.exe under wine on the test display (code page 936).
+
+Each test takes a copy of the product with its built-in version service URL replaced by one
+on the local test server (the URL is a fixed 256-byte array in the executable), puts the
+client's Uninstall entry into the wine prefix's registry as the case needs, runs the copy,
+watches and drives its window from outside (window_probe.exe, screenshots of the X display)
+and reads what the stand-in programs recorded about how they were started.
+
+Environment (set by ctest and the test script): LOADER_EXE, LOADER_BUILTIN_URL, LOADER_PROBE,
+LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT, DISPLAY,
+WINEPREFIX, ROOT (the repository).
+
+Index: helpers (server, registry, running, screenshots) | window tests | update flow tests |
+ways out | progress
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+import urllib.parse
+import urllib.request
+import uuid
+
+from service_url_patch import patch
+
+ENV = os.environ
+WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar"
+QUERY = "?version=1.0.0.1&channel=1002"
+WINDOW_W, WINDOW_H = 541, 402
+RUN_TIMEOUT = 30
+
+# ---------------------------------------------------------------------------------------------
+# Helpers: the test server
+# ---------------------------------------------------------------------------------------------
+
+
+def server_url(path, https=True):
+    port = ENV["LOADER_TEST_HTTPS_PORT" if https else "LOADER_TEST_HTTP_PORT"]
+    return "%s://127.0.0.1:%s%s" % ("https" if https else "http", port, path)
+
+
+def store(body):
+    """Keeps body on the test server; returns the name it is served under."""
+    name = "e2e-" + uuid.uuid4().hex[:12]
+    data = body.encode() if isinstance(body, str) else body
+    req = urllib.request.Request(server_url("/store?name=" + name, https=False), data=data, method="POST")
+    with urllib.request.urlopen(req, timeout=10) as reply:
+        assert reply.status == 200
+    return name
+
+
+def stats(token):
+    with urllib.request.urlopen(server_url("/stats?token=" + token, https=False), timeout=10) as reply:
+        return json.loads(reply.read().decode())
+
+
+def service_base(reply_text, token):
+    """A base URL for the loader whose GET returns reply_text; the loader's query lands in tail."""
+    return server_url("/data?stored=%s&ctype=application/json&token=%s&tail=" % (store(reply_text), token))
+
+
+def package_url(data, token, extra=""):
+    return server_url("/data?stored=%s&token=%s%s" % (store(data), token, extra))
+
+
+def reply(url, version):
+    return json.dumps({"url": url, "version": version})
+
+
+def installer_bytes():
+    with open(os.path.join(ENV["LOADER_TEST_FIXTURES"], "installer", "installer.exe"), "rb") as f:
+        return f.read()
+
+
+# ---------------------------------------------------------------------------------------------
+# Helpers: registry, files, running
+# ---------------------------------------------------------------------------------------------
+
+
+def wine_path(unix_path):
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def quiet(args):
+    return subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def set_install_location(folder):
+    quiet(["wine", "reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", folder,
+           "/f", "/reg:32"])
+
+
+def remove_install_location():
+    quiet(["wine", "reg", "delete", UNINSTALL_KEY, "/f", "/reg:32"])
+
+
+def client_folder(variant):
+    return wine_path(os.path.join(ENV["LOADER_TEST_FIXTURES"], variant)) + "\\"
+
+
+class Loader:
+    """A patched copy of loader.exe, started under wine, with its start records."""
+
+    def __init__(self, base_url, workdir):
+        self.path = os.path.join(workdir, "loader.exe")
+        patch(ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
+        self.records = os.path.join(workdir, "records.txt")
+        self.proc = None
+
+    def start(self, *args):
+        env = dict(ENV)
+        env["LOADER_TEST_RECORD"] = wine_path(self.records)
+        self.proc = subprocess.Popen([WINE_RUN, self.path] + list(args), env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self
+
+    def wait(self, timeout=RUN_TIMEOUT):
+        return self.proc.wait(timeout=timeout)
+
+    def started(self, count=1, timeout=10.0):
+        """The stand-ins' records, waiting up to timeout for count of them."""
+        deadline = time.time() + timeout
+        while True:
+            found = self.read_records()
+            if len(found) >= count or time.time() > deadline:
+                return found
+            time.sleep(0.1)
+
+    def read_records(self):
+        if not os.path.exists(self.records):
+            return []
+        with open(self.records, "rb") as f:
+            text = f.read().decode("latin-1")
+        found, current = [], {}
+        for line in text.replace("\r\n", "\n").split("\n"):
+            key, _, value = line.partition("=")
+            if key == "end":
+                found.append(current)
+                current = {}
+            elif key:
+                current[key] = value
+        return found
+
+    def kill(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def probe(*args, timeout=20):
+    out = subprocess.run([WINE_RUN, ENV["LOADER_PROBE"]] + [str(a) for a in args], capture_output=True,
+                         timeout=timeout)
+    return out.returncode, out.stdout.decode().strip()
+
+
+def wait_window(timeout_ms=15000):
+    code, out = probe("wait", timeout_ms, timeout=timeout_ms / 1000 + 10)
+    if code != 0:
+        return None
+    return [int(v) for v in out.split()]
+
+
+# ---------------------------------------------------------------------------------------------
+# Helpers: screenshots
+# ---------------------------------------------------------------------------------------------
+
+
+class Picture:
+    """RGB pixels of a PNG file (a screenshot or one of the skin's pictures)."""
+
+    def __init__(self, path):
+        size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, check=True)
+        self.width, self.height = [int(v) for v in size.stdout.decode().split()]
+        self.data = subprocess.run(["convert", path, "-alpha", "off", "rgb:-"], capture_output=True,
+                                   check=True).stdout
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return Picture(path)
+
+
+def close(a, b, tolerance=6):
+    return all(abs(a[i] - b[i]) <= tolerance for i in range(3))
+
+
+def fill_columns(shot, left, top):
+    """How many columns of the bar (378 wide, at left+130, top+369) show the warm fill."""
+    y = top + 369 + 7
+    count = 0
+    for x in range(left + 130, left + 508):
+        r, g, b = shot.at(x, y)
+        if r > 150 and r > b + 60:
+            count += 1
+    return count
+
+
+# ---------------------------------------------------------------------------------------------
+# Test base
+# ---------------------------------------------------------------------------------------------
+
+
+class LoaderCase(unittest.TestCase):
+    def setUp(self):
+        self.workdir = tempfile.mkdtemp(prefix="loader-e2e-", dir=ENV.get("LOADER_E2E_TMP"))
+        self.token = "e2e-" + uuid.uuid4().hex[:12]
+        self.loader = None
+        remove_install_location()
+
+    def tearDown(self):
+        if self.loader is not None:
+            self.loader.kill()
+        remove_install_location()
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def run_loader(self, base_url, *args):
+        self.loader = Loader(base_url, self.workdir).start(*args)
+        return self.loader
+
+    def slow_download(self, size=4 << 20, rate=200000, delay=0):
+        """A service reply pointing at a throttled package of generated bytes."""
+        url = server_url("/data?size=%d&rate=%d&delay=%d&token=%s-pkg" % (size, rate, delay, self.token))
+        return service_base(reply(url, "9.9.9.9"), self.token)
+
+
+# ---------------------------------------------------------------------------------------------
+# The window
+# ---------------------------------------------------------------------------------------------
+
+
+class Window(LoaderCase):
+    def test_centred_rounded_and_painted_with_the_skin(self):
+        # The package's answers are held back, so no progress report comes while we look.
+        loader = self.run_loader(self.slow_download(delay=8000))
+        geometry = wait_window()
+        self.assertIsNotNone(geometry, "no visible loader window")
+        left, top, right, bottom, cw, ch = geometry
+        self.assertEqual((right - left, bottom - top), (WINDOW_W, WINDOW_H))
+        self.assertEqual((cw, ch), (WINDOW_W, WINDOW_H), "the whole window is client area")
+        # Centred on the 1280 x 1024 test screen, each half rounded toward zero.
+        self.assertEqual((left, top), (1280 // 2 - WINDOW_W // 2, 1024 // 2 - WINDOW_H // 2))
+
+        code, region = probe("region")
+        kind, corners, centre = region.split()
+        self.assertIn(kind, ("2", "3"), "a rounded region is set")
+        self.assertEqual((corners, centre), ("0000", "1"))
+
+        time.sleep(0.5)
+        shot = screenshot(os.path.join(ENV.get("LOADER_E2E_TMP", self.workdir), "e2e-window.png"))
+        art = ENV["LOADER_SKIN_ART"]
+        wheel = Picture(os.path.join(art, "wheel_122.png"))
+        background = Picture(os.path.join(art, "bg_110.png"))
+        black = (0, 0, 0)
+        # Corner pixels are outside the region: the empty screen shows through.
+        for x, y in ((0, 0), (WINDOW_W - 1, 0), (0, WINDOW_H - 1), (WINDOW_W - 1, WINDOW_H - 1)):
+            self.assertEqual(shot.at(left + x, top + y), black, "corner %d,%d" % (x, y))
+        # The upper picture over its 538 x 355 area, the background beside and below it.
+        # Both pictures are stretched over the full width of their layouts (541 pixels).
+        for x, y in ((20, 20), (270, 100), (390, 215), (500, 300), (10, 340), (535, 120)):
+            sx = x * 538 // WINDOW_W
+            self.assertTrue(close(shot.at(left + x, top + y), wheel.at(sx, y)),
+                            "upper picture at %d,%d: %s vs %s" % (x, y, shot.at(left + x, top + y), wheel.at(sx, y)))
+        for x, y in ((5, 390), (300, 398), (60, 360), (530, 380)):
+            self.assertTrue(close(shot.at(left + x, top + y), background.at(x * 540 // WINDOW_W, y)),
+                            "background at %d,%d: %s vs %s" % (x, y, shot.at(left + x, top + y), background.at(x, y)))
+
+        # The label "正在准备安装" in its colour: six full-width glyphs of the 14-pixel font span
+        # some 84 pixels; question marks in their place would cover about half of that.
+        warm = [(x, y) for y in range(369, 387) for x in range(20, 120)
+                if shot.at(left + x, top + y)[0] > 110 and shot.at(left + x, top + y)[0] > shot.at(left + x, top + y)[2] + 40]
+        self.assertGreater(len(warm), 250, "label pixels")
+        self.assertGreater(max(x for x, _ in warm) - min(x for x, _ in warm), 70, "label width")
+
+        # The skin's 98 % shows before the first report (the package's first bytes are slow).
+        code, value = probe("progress")
+        if value != "none":
+            self.assertEqual(value, "98")
+        else:
+            self.assertAlmostEqual(fill_columns(shot, left, top), 370, delta=4)
+
+        # Minimising and restoring keeps the corners.
+        probe("minrestore")
+        code, region = probe("region")
+        self.assertEqual(region.split()[1:], ["0000", "1"])
+        time.sleep(0.3)
+        again = screenshot(os.path.join(self.workdir, "restored.png"))
+        self.assertEqual(again.at(left, top), black)
+        self.assertTrue(close(again.at(left + 20, top + 20), wheel.at(20, 20)))
+
+        probe("escape")
+        self.assertEqual(loader.wait(), 0)
+
+    def test_top_band_drags_and_the_rest_is_client_area(self):
+        loader = self.run_loader(self.slow_download())
+        self.assertIsNotNone(wait_window())
+        answers = {(x, y): probe("hittest", x, y)[1] for x, y in
+                   ((0, 0), (270, 50), (540, 99), (270, 100), (270, 200), (20, 370), (300, 376))}
+        for (x, y), answer in answers.items():
+            self.assertEqual(answer, "2" if y < 100 else "1", "hit test at %d,%d" % (x, y))
+        probe("escape")
+        self.assertEqual(loader.wait(), 0)
+
+
+# ---------------------------------------------------------------------------------------------
+# The update flow through the real program
+# ---------------------------------------------------------------------------------------------
+
+
+class UpdateFlow(LoaderCase):
+    def assert_query(self):
+        requests = stats(self.token)["requests"]
+        self.assertGreaterEqual(len(requests), 1)
+        self.assertTrue(requests[0]["path"].endswith("&tail=" + QUERY), requests[0]["path"])
+
+    def test_current_client_is_launched_and_arguments_change_nothing(self):
+        set_install_location(client_folder("v2.3.0.11"))
+        for args in ((), ("/?", "silence", "ignore-update", "C:\\file.txt")):
+            with self.subTest(args=args):
+                base = service_base(reply(server_url("/never"), "2.3.0.11"), self.token)
+                loader = self.run_loader(base, *args)
+                self.assertEqual(loader.wait(), 0)
+                records = loader.started()
+                self.assertEqual(len(records), 1)
+                self.assertTrue(records[0]["exe"].endswith("v2.3.0.11\\Kestrun.exe"), records[0]["exe"])
+                self.assertEqual(records[0]["cmdline"], "ignore-update")
+                self.assertEqual(records[0]["installpath-state"], "unset")
+                os.remove(loader.records)
+        self.assert_query()
+
+    def test_older_client_downloads_and_starts_the_installer(self):
+        folder = client_folder("v1.0.0.9")
+        set_install_location(folder)
+        package = installer_bytes()
+        base = service_base(reply(package_url(package, self.token + "-pkg"), "1.0.0.90"), self.token)
+        loader = self.run_loader(base)
+        self.assertEqual(loader.wait(), 0)
+        records = loader.started()
+        self.assertEqual(len(records), 1)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+        self.assertEqual(records[0]["installpath"], folder)
+        # A temporary file made with the prefix "~uninst" (the platform keeps its first three).
+        name = records[0]["exe"].rsplit("\\", 1)[-1].lower()
+        self.assertTrue(name.startswith("~un") and name.endswith(".tmp"), name)
+        self.assert_query()
+
+    def test_failures_end_quietly_with_nothing_started(self):
+        cases = {
+            "unreachable service": "https://127.0.0.1:1/Home/version/",
+            "failed download": service_base(reply(server_url("/data?status=404"), "9.9.9.9"), self.token),
+            "invalid reply": service_base("this is not JSON {", self.token),
+        }
+        for name, base in cases.items():
+            with self.subTest(case=name):
+                loader = self.run_loader(base)
+                self.assertEqual(loader.wait(), 0)
+                self.assertEqual(loader.started(timeout=0.5), [])
+
+
+# ---------------------------------------------------------------------------------------------
+# Ways out during a download, and the moving bar
+# ---------------------------------------------------------------------------------------------
+
+
+class Download(LoaderCase):
+    def test_escape_and_system_close_end_the_run_at_once(self):
+        for command in ("escape", "sysclose"):
+            with self.subTest(command=command):
+                # 4 MiB at 100 kB/s: some 40 s of download that must not be waited for. The
+                # bound on the exit is loose, for a loaded machine.
+                loader = self.run_loader(self.slow_download(rate=100000))
+                self.assertIsNotNone(wait_window())
+                time.sleep(0.5)
+                probe(command)
+                began = time.time()
+                self.assertEqual(loader.wait(timeout=30), 0)
+                self.assertLess(time.time() - began, 15, "the download was waited for")
+                self.assertEqual(loader.started(timeout=0.5), [])
+
+    def test_progress_follows_a_throttled_download(self):
+        loader = self.run_loader(self.slow_download(size=3 << 20, rate=600000))
+        geometry = wait_window()
+        self.assertIsNotNone(geometry)
+        left, top = geometry[0], geometry[1]
+        seen = []
+        deadline = time.time() + 15
+        while time.time() < deadline and loader.proc.poll() is None:
+            code, value = probe("progress")
+            if code != 0:
+                break
+            if value == "none":
+                value = fill_columns(screenshot(os.path.join(self.workdir, "p.png")), left, top)
+            seen.append(int(value))
+            time.sleep(0.2)
+        self.assertGreaterEqual(len(set(seen)), 3, "bar values seen: %s" % seen)
+        self.assertEqual(loader.wait(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

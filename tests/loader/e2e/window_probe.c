@@ -1,0 +1,85 @@
+/* Drives and inspects the running loader window from outside, for the end-to-end tests.
+ * One command per run; the answer goes to standard output as one line.
+ *   wait TIMEOUT_MS   waits until the visible "Loader" window of class "UIMainFrame" exists;
+ *                     prints "left top right bottom clientwidth clientheight" (screen)
+ *   hittest X Y       sends WM_NCHITTEST for the client point (X, Y); prints the answer
+ *   escape            posts the Escape key press
+ *   sysclose          posts the system close command
+ *   minrestore        minimises the window, then restores it; prints "ok"
+ *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
+ *                     and whether the four corner pixels and the centre are inside it
+ *   progress          prints the native progress control's position, or "none"
+ * Exit code 0 on success, 1 when the window is not there. */
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static HWND FindLoader(void) {
+    HWND window = FindWindowA("UIMainFrame", "Loader");
+    return window != NULL && IsWindowVisible(window) ? window : NULL;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const char* command = argv[1];
+    HWND window = FindLoader();
+    if (strcmp(command, "wait") == 0) {
+        DWORD limit = argc > 2 ? (DWORD)strtoul(argv[2], NULL, 10) : 10000;
+        DWORD start = GetTickCount();
+        while (window == NULL && GetTickCount() - start < limit) {
+            Sleep(20);
+            window = FindLoader();
+        }
+        if (window == NULL) return 1;
+        RECT bounds = {0, 0, 0, 0}, client = {0, 0, 0, 0};
+        // The window may be gone again already (a launch closes it at once).
+        if (!GetWindowRect(window, &bounds) || !GetClientRect(window, &client)) return 1;
+        printf("%ld %ld %ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right, bounds.bottom,
+               client.right, client.bottom);
+        return 0;
+    }
+    if (window == NULL) return 1;
+    if (strcmp(command, "hittest") == 0 && argc > 3) {
+        POINT point = {atoi(argv[2]), atoi(argv[3])};
+        ClientToScreen(window, &point);
+        LRESULT answer =
+            SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM((short)point.x, (short)point.y));
+        printf("%ld\n", (long)answer);
+    } else if (strcmp(command, "escape") == 0) {
+        PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        printf("ok\n");
+    } else if (strcmp(command, "sysclose") == 0) {
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        printf("ok\n");
+    } else if (strcmp(command, "minrestore") == 0) {
+        ShowWindow(window, SW_MINIMIZE);
+        Sleep(200);
+        ShowWindow(window, SW_RESTORE);
+        Sleep(200);
+        printf("ok\n");
+    } else if (strcmp(command, "region") == 0) {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        int kind = GetWindowRgn(window, region);
+        RECT bounds;
+        GetWindowRect(window, &bounds);
+        int w = bounds.right - bounds.left, h = bounds.bottom - bounds.top;
+        printf("%d %d%d%d%d %d\n", kind, PtInRegion(region, 0, 0) ? 1 : 0,
+               PtInRegion(region, w - 1, 0) ? 1 : 0, PtInRegion(region, 0, h - 1) ? 1 : 0,
+               PtInRegion(region, w - 1, h - 1) ? 1 : 0, PtInRegion(region, w / 2, h / 2) ? 1 : 0);
+        DeleteObject(region);
+    } else if (strcmp(command, "progress") == 0) {
+        HWND bar = FindWindowExA(window, NULL, "msctls_progress32", NULL);
+        if (bar == NULL) {
+            printf("none\n");
+        } else {
+            printf("%ld\n", (long)SendMessageA(bar, PBM_GETPOS, 0, 0));
+        }
+    } else {
+        return 2;
+    }
+    return 0;
+}
