@@ -114,20 +114,49 @@ TEST_F(HtmlText, LinkAcrossLineBreakGivesTwoRectangles) {
     EXPECT_EQ(count, 1);
 }
 
+bool HasColor(const CCanvas& c, uint32_t rgb) {
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (c.At(x, y) == rgb) return true;
+    return false;
+}
+
 TEST_F(HtmlText, HoverColourFollowsMouseOverLinkRectangle) {
     CCanvas c(200, 30);
-    RECT links[1] = {{0, 0, 200, 30}};
+    RECT links[1] = {{0, 0, 100, 30}};
     std::string texts[1] = {"t"};
-    int count = 1;
-    // The manager's last mouse point is (-1, -1): outside, so the plain link colour.
-    RECT rc = {0, 0, 200, 30};
-    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, "<a t>MMMM</a>", 0xFF000000, links, texts,
-                            count, DT_SINGLELINE);
-    bool linkBlue = false;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 200; ++x)
-            if ((c.At(x, y) & 0xFFFFFF) == 0x0000FF) linkBlue = true;
-    EXPECT_TRUE(linkBlue);
+    auto draw = [&](const char* text) {
+        c.Fill(kWhite);
+        int count = 1;
+        RECT rc = {0, 0, 200, 30};
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, text, 0xFF000000, links, texts, count,
+                                DT_SINGLELINE);
+        links[0] = {0, 0, 100, 30};
+        texts[0] = "t";
+    };
+    // No mouse message yet: the plain link colour.
+    draw("<a t>MMMM</a>");
+    EXPECT_TRUE(HasColor(c, 0x0000FF));
+    EXPECT_FALSE(HasColor(c, 0xD3215F));
+    // The mouse over the link's rectangle: the hover colour, for that link text only. The
+    // manager learns the mouse position from its window's messages.
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 30, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    manager_->AttachWindow(window);
+    LRESULT result = 0;
+    manager_->MessageHandler(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), result);
+    draw("<a t>MMMM</a>");
+    EXPECT_TRUE(HasColor(c, 0xD3215F));
+    EXPECT_FALSE(HasColor(c, 0x0000FF));
+    draw("<a u>MMMM</a>");
+    EXPECT_TRUE(HasColor(c, 0x0000FF));
+    // Outside every rectangle again.
+    manager_->MessageHandler(WM_MOUSEMOVE, 0, MAKELPARAM(150, 5), result);
+    draw("<a t>MMMM</a>");
+    EXPECT_FALSE(HasColor(c, 0xD3215F));
+    manager_.reset();
+    DestroyWindow(window);
 }
 
 TEST_F(HtmlText, SingleLineCentredIsMeasuredThenCentred) {
