@@ -171,8 +171,12 @@ SIZE Extent(HDC dc, const char* p, int n) {
 
 // Largest number of whole characters of [p, p + n) that fit in `room` pixels. One call of
 // GetTextExtentExPointW gives it when each character is one UTF-16 unit (always so for the
-// single- and double-byte code pages); otherwise bisection on exact extents.
-size_t FitCount(HDC dc, const char* p, int n, const std::vector<int>& bounds, int room) {
+// single- and double-byte code pages), together with the width of every prefix that fits
+// (`prefixWidths[i]` spans the first i + 1 characters), so cutting the run costs no further
+// measurement; otherwise bisection on exact extents, and no prefix widths.
+size_t FitCount(HDC dc, const char* p, int n, const std::vector<int>& bounds, int room,
+                std::vector<int>& prefixWidths) {
+    prefixWidths.clear();
     if (room <= 0) return 0;
     const size_t chars = bounds.size() - 1;
     std::wstring wide(static_cast<size_t>(n), L'\0');
@@ -180,9 +184,13 @@ size_t FitCount(HDC dc, const char* p, int n, const std::vector<int>& bounds, in
     if (units == static_cast<int>(chars)) {
         INT fit = 0;
         SIZE size = {0, 0};
+        std::vector<INT> dx(static_cast<size_t>(units));
         ++HtmlTextMeasureCount();
-        if (::GetTextExtentExPointW(dc, wide.c_str(), units, room, &fit, nullptr, &size))
-            return static_cast<size_t>(std::max(0, std::min(fit, units)));
+        if (::GetTextExtentExPointW(dc, wide.c_str(), units, room, &fit, dx.data(), &size)) {
+            fit = std::max(0, std::min(fit, units));
+            prefixWidths.assign(dx.begin(), dx.begin() + fit);
+            return static_cast<size_t>(fit);
+        }
     }
     size_t lo = 0;
     size_t hi = chars;
@@ -230,18 +238,43 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
     int take = n;
     SIZE size = {0, 0};
     bool fits = false;
-    if (static_cast<long long>(n) * average <= 2LL * std::max(room, 0) + average) {
+    std::vector<int> bounds;
+    std::vector<int> prefixWidths;
+    size_t lo = 0;
+    bool cutFound = false;
+    // Width of the first `count` characters: from the fit's prefix widths when it has them,
+    // measured otherwise.
+    auto prefixWidth = [&](size_t count) {
+        if (count == 0) return 0;
+        if (count <= prefixWidths.size()) return prefixWidths[count - 1];
+        ++HtmlTextMeasureCount();
+        return static_cast<int>(Extent(c.dc, p, bounds[count]).cx);
+    };
+    auto findCut = [&] {
+        bounds = CharBoundaries(p, n);
+        lo = static_cast<size_t>(Measured(
+            c, [&] { return static_cast<int>(FitCount(c.dc, p, n, bounds, room, prefixWidths)); }));
+        cutFound = true;
+    };
+    if (static_cast<long long>(n) * average <=
+        static_cast<long long>(std::max(room, 0)) + average) {
         size.cx = Measured(c, [&] {
             ++HtmlTextMeasureCount();
             return static_cast<int>(Extent(c.dc, p, n).cx);
         });
         fits = size.cx <= room;
+    } else {
+        // Estimated past the edge: one fit measurement finds the cut, and also tells when
+        // the whole run fits after all (with its width), so it is never measured twice.
+        findCut();
+        if (lo == bounds.size() - 1) {
+            size.cx = Measured(c, [&] { return prefixWidth(lo); });
+            fits = true;
+        }
     }
     if (!fits) {
         overflow = true;
-        const std::vector<int> bounds = CharBoundaries(p, n);
-        size_t lo = static_cast<size_t>(
-            Measured(c, [&] { return static_cast<int>(FitCount(c.dc, p, n, bounds, room)); }));
+        if (!cutFound) findCut();
         size_t chars = lo;
         if (c.flags & DT_WORDBREAK) {
             // Break after the last character that is not an ASCII letter.
@@ -259,23 +292,13 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
             });
             for (int cut = 0;
                  cut < 2 && chars > 0 &&
-                 c.x +
-                         Measured(c,
-                                  [&] {
-                                      ++HtmlTextMeasureCount();
-                                      return static_cast<int>(Extent(c.dc, p, bounds[chars]).cx);
-                                  }) +
-                         dots >
-                     c.rc.right;
+                 c.x + Measured(c, [&] { return prefixWidth(chars); }) + dots > c.rc.right;
                  ++cut)
                 --chars;
             ellipsis = true;
         }
         take = bounds[chars];
-        size.cx = Measured(c, [&] {
-            ++HtmlTextMeasureCount();
-            return static_cast<int>(Extent(c.dc, p, take).cx);
-        });
+        size.cx = Measured(c, [&] { return prefixWidth(chars); });
         if (pass.drawing) {
             DrawRunText(c, s, c.x, p, take);
             if (ellipsis) DrawRunText(c, s, c.x + size.cx, "...", 3);
