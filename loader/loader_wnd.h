@@ -53,9 +53,10 @@ public:
 
     // ---- install discovery ----
     // The client's install directory from its Uninstall entry (HKLM, the 32-bit view), when
-    // that directory holds Kestrun.exe; otherwise empty.
+    // that directory holds the client executable (LOADER_CLIENT_EXE); otherwise empty.
     static std::string FindInstallLocation();
-    // The "ProductVersion" of installDir + Kestrun.exe for its first translation, or empty.
+    // The "ProductVersion" of installDir + the client executable for its first translation,
+    // or empty.
     std::string ReadInstalledVersion();
 
     // ---- version check, launch decision, download hand-over ----

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "loader/loader_wnd.h"
+#include "loader/publisher_settings.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
 
@@ -18,7 +19,6 @@ namespace {
 constexpr int kVersionQueryId = 1;
 constexpr int kPackageDownloadId = 2;
 constexpr int kPackageConnections = 1;
-constexpr char kClientExecutable[] = "Kestrun.exe";
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempDirSize = 260;
 constexpr DWORD kTempNameSize = 261;
@@ -68,7 +68,7 @@ void LoaderWnd::StartUpdate() {
     installDir = FindInstallLocation();
     const std::string localVersion = ReadInstalledVersion();
     if (loader::IsInstalledVersionCurrent(localVersion, serverVersion)) {
-        targetPath = installDir + kClientExecutable;
+        targetPath = installDir + loader::kClientExecutable;
         LaunchTarget(installMode);
         return;
     }
