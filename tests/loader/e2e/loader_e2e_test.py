@@ -8,6 +8,8 @@ watches and drives its window from outside (window_probe.exe, screenshots of the
 and reads what the stand-in programs recorded about how they were started.
 
 Environment (set by ctest and the test script): LOADER_EXE, LOADER_BUILTIN_URL, LOADER_PROBE,
+LOADER_OTHER_EXE and LOADER_OTHER_PUBLISHER (a loader configured with another client name,
+Uninstall key, query version and channel, and those four, comma-separated),
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT, DISPLAY,
 WINEPREFIX, ROOT (the repository).
 
@@ -30,7 +32,8 @@ from service_url_patch import patch
 
 ENV = os.environ
 WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
-UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar"
+UNINSTALL_ROOT = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall" + "\\"
+UNINSTALL_KEY = UNINSTALL_ROOT + "Tesmar"
 QUERY = "?version=1.0.0.1&channel=1002"
 WINDOW_W, WINDOW_H = 541, 402
 RUN_TIMEOUT = 30
@@ -91,13 +94,13 @@ def quiet(args):
     return subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def set_install_location(folder):
-    quiet(["wine", "reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", folder,
+def set_install_location(folder, key=UNINSTALL_KEY):
+    quiet(["wine", "reg", "add", key, "/v", "InstallLocation", "/t", "REG_SZ", "/d", folder,
            "/f", "/reg:32"])
 
 
-def remove_install_location():
-    quiet(["wine", "reg", "delete", UNINSTALL_KEY, "/f", "/reg:32"])
+def remove_install_location(key=UNINSTALL_KEY):
+    quiet(["wine", "reg", "delete", key, "/f", "/reg:32"])
 
 
 def client_folder(variant):
@@ -107,9 +110,9 @@ def client_folder(variant):
 class Loader:
     """A patched copy of loader.exe, started under wine, with its start records."""
 
-    def __init__(self, base_url, workdir):
+    def __init__(self, base_url, workdir, exe=None):
         self.path = os.path.join(workdir, "loader.exe")
-        patch(ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
+        patch(exe or ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
         self.records = os.path.join(workdir, "records.txt")
         self.proc = None
 
@@ -224,8 +227,8 @@ class LoaderCase(unittest.TestCase):
         remove_install_location()
         shutil.rmtree(self.workdir, ignore_errors=True)
 
-    def run_loader(self, base_url, *args):
-        self.loader = Loader(base_url, self.workdir).start(*args)
+    def run_loader(self, base_url, *args, exe=None):
+        self.loader = Loader(base_url, self.workdir, exe).start(*args)
         return self.loader
 
     def slow_download(self, size=4 << 20, rate=200000, delay=0):
@@ -337,6 +340,27 @@ class UpdateFlow(LoaderCase):
                 self.assertEqual(records[0]["installpath-state"], "unset")
                 os.remove(loader.records)
         self.assert_query()
+
+    def test_a_publishers_own_names_are_used(self):
+        client, key, version, channel = ENV["LOADER_OTHER_PUBLISHER"].split(",")
+        key = UNINSTALL_ROOT + key
+        # The default key points at a current default client: it must not be the one found.
+        set_install_location(client_folder("v2.3.0.11"))
+        set_install_location(client_folder("publisher-client"), key)
+        try:
+            base = service_base(reply(server_url("/never"), "3.1.0.2"), self.token)
+            loader = self.run_loader(base, exe=ENV["LOADER_OTHER_EXE"])
+            self.assertEqual(loader.wait(), 0)
+            records = loader.started()
+            self.assertEqual(len(records), 1)
+            self.assertTrue(records[0]["exe"].endswith("publisher-client\\" + client), records[0]["exe"])
+            self.assertEqual(records[0]["cmdline"], "ignore-update")
+        finally:
+            remove_install_location(key)
+        requests = stats(self.token)["requests"]
+        self.assertGreaterEqual(len(requests), 1)
+        self.assertTrue(requests[0]["path"].endswith("&tail=?version=%s&channel=%s" % (version, channel)),
+                        requests[0]["path"])
 
     def test_older_client_downloads_and_starts_the_installer(self):
         folder = client_folder("v1.0.0.9")
