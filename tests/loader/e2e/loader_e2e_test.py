@@ -459,6 +459,8 @@ class Trust(LoaderCase):
         for name, (pin, members, reached, fetched) in cases.items():
             with self.subTest(case=name):
                 token = "e2e-" + uuid.uuid4().hex[:12]
+                if os.path.exists(os.path.join(self.workdir, "records.txt")):
+                    os.remove(os.path.join(self.workdir, "records.txt"))
                 reply_text = self.pinned_reply(token + "-pkg", **members)
                 redirect = name == "a redirect to plain http"
                 if redirect:
