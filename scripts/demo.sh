@@ -188,7 +188,9 @@ if [ -s "$records" ]; then
 else
   say "the loader started nothing"
   if [ $tamper = 1 ]; then
-    say "the served package did not match the reply's SHA-256 $sha256: it was deleted, not started"
+    left=$(find "$WINEPREFIX/drive_c/users" -iname '~un*.tmp*' | wc -l)
+    say "the served package did not match the reply's SHA-256 $sha256: not started" \
+      "($left downloaded package file(s) left behind)"
   fi
 fi
 say "requests the demo service saw:"
