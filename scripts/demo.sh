@@ -76,8 +76,9 @@ rm -rf "$signing" && mkdir -p "$signing"
 loader_exe=$signing/loader.exe
 cp "$tree/loader/loader.exe" "$loader_exe"
 LOADER_SIGN_PFX=$signing/sign.pfx LOADER_SIGN_PASSWORD=throwaway "$here/sign.sh" "$loader_exe"
-osslsigncode verify -CAfile "$signing/cert.pem" -in "$loader_exe" 2>&1 |
-  grep -E '^(Subject|Signature verification|Succeeded|Failed)|Subject:' | head -n 3 | sed 's/^[[:space:]]*/  /'
+osslsigncode verify -CAfile "$signing/cert.pem" -in "$loader_exe" >"$signing/verify.log" 2>&1 || true
+{ grep -m 1 'Subject:' "$signing/verify.log"; grep 'Signature verification' "$signing/verify.log"; } |
+  sed 's/^[[:space:]]*/  /'
 
 # ---------------------------------------------------------------------------------------------
 # Services: nginx (HTTPS, loopback), a display, a fresh wine prefix
