@@ -7,6 +7,7 @@
 #include <string>
 
 #include "http/http_callbacks.h"
+#include "http/transfer_bounds.h"
 
 class RequestHelper {
 public:
@@ -22,6 +23,9 @@ public:
     void SetTimeout(long milliseconds);
     // A full header line ("Name: value") sent with the next perform only.
     void AddHeader(const std::string& line);
+    // Limits for every later perform (connect, stall, and all tries together); running out
+    // is a failed request.
+    void SetBounds(const TransferBounds& bounds) { bounds_ = bounds; }
 
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.
@@ -47,4 +51,5 @@ private:
     std::string headerText_;
     std::string errorText_;
     ResultCallback resultCallback_;
+    TransferBounds bounds_;
 };

@@ -107,4 +107,6 @@ private:
     ProgressBar* FindProgressBar();
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
+    // The percentage last posted to the window; -1 before the first report of a download.
+    int lastPostedPercent_ = -1;
 };

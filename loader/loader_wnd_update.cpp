@@ -18,6 +18,9 @@ namespace {
 constexpr int kVersionQueryId = 1;
 constexpr int kPackageDownloadId = 2;
 constexpr int kPackageConnections = 1;
+constexpr long kQueryConnectMs = 15000;
+constexpr long kQueryStallSeconds = 15;  // under 1 byte/s for this long ends the query
+constexpr long kQueryTotalMs = 30000;
 constexpr char kClientExecutable[] = "Kestrun.exe";
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempDirSize = 260;
@@ -60,6 +63,9 @@ void LoaderWnd::StartUpdate() {
     };
     request.SetRequestUrl(loader::VersionQueryUrl(versionServiceUrl));
     request.SetRequestId(kVersionQueryId);
+    // The query runs before the window is shown: a service that accepts and never answers
+    // must not leave an invisible process behind. Running out is a failed query.
+    request.SetBounds(kQueryConnectMs, kQueryStallSeconds, kQueryTotalMs);
     request.SetResultCallback(onDone);
     // Synchronous: the reply (or the failure) has been handled when this returns. A failed
     // query does not stop the decision: an installed client is still started.
@@ -91,6 +97,7 @@ void LoaderWnd::StartUpdate() {
     });
     downloader.SetFilePath(targetPath);
     downloader.SetThreadCount(kPackageConnections);
+    lastPostedPercent_ = -1;
     downloader.StartDownload();
 }
 
@@ -152,7 +159,12 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
 // ---------------------------------------------------------------------------------------------
 
 int LoaderWnd::OnTransferProgress(double total, double done, void* /*user*/) {
-    PostToWindow(kProgressMessage, loader::ProgressPercent(total, done));
+    // Only changes are posted (about a hundred per download), so the window's queue never
+    // fills up and drops the install or close message behind them. Reports never overlap.
+    const int percent = static_cast<int>(loader::ProgressPercent(total, done));
+    if (percent == lastPostedPercent_) return 0;
+    lastPostedPercent_ = percent;
+    PostToWindow(kProgressMessage, static_cast<WPARAM>(percent));
     return 0;
 }
 

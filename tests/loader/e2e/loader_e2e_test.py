@@ -354,6 +354,15 @@ class UpdateFlow(LoaderCase):
         self.assertTrue(name.startswith("~un") and name.endswith(".tmp"), name)
         self.assert_query()
 
+    def test_a_service_that_never_answers_ends_the_run_within_the_bound(self):
+        # The query runs before the window is shown: 30 s in all, then a failed query.
+        base = server_url("/data?delay=120000&token=%s&tail=" % self.token)
+        began = time.time()
+        loader = self.run_loader(base)
+        self.assertEqual(loader.wait(timeout=60), 0)
+        self.assertLess(time.time() - began, 45)
+        self.assertEqual(loader.started(timeout=0.5), [])
+
     def test_failures_end_quietly_with_nothing_started(self):
         cases = {
             "unreachable service": "https://127.0.0.1:1/Home/version/",
@@ -372,20 +381,77 @@ class UpdateFlow(LoaderCase):
 # ---------------------------------------------------------------------------------------------
 
 
+def temporary_downloads():
+    """The loader's temporary download files (~unXXXX.tmp.dl) in the prefix's users' folders."""
+    found = []
+    for top, _, files in os.walk(os.path.join(ENV["WINEPREFIX"], "drive_c", "users")):
+        found += [os.path.join(top, f) for f in files if f.lower().endswith(".tmp.dl")]
+    return found
+
+
 class Download(LoaderCase):
-    def test_escape_and_system_close_end_the_run_at_once(self):
-        for command in ("escape", "sysclose"):
-            with self.subTest(command=command):
-                # 4 MiB at 100 kB/s: some 40 s of download that must not be waited for. The
-                # bound on the exit is loose, for a loaded machine.
+    def test_escape_and_system_close_end_the_run_at_once_and_leave_no_download(self):
+        for attempt in range(20):
+            command = ("escape", "sysclose")[attempt % 2]
+            with self.subTest(attempt=attempt, command=command):
+                # 4 MiB at 100 kB/s: some 40 s of download that is cancelled, not waited for.
+                # The bound on the exit is loose, for a loaded machine.
                 loader = self.run_loader(self.slow_download(rate=100000))
                 self.assertIsNotNone(wait_window())
-                time.sleep(0.5)
+                time.sleep(0.7)
                 probe(command)
                 began = time.time()
                 self.assertEqual(loader.wait(timeout=30), 0)
                 self.assertLess(time.time() - began, 15, "the download was waited for")
-                self.assertEqual(loader.started(timeout=0.5), [])
+                self.assertEqual(loader.started(timeout=0.2), [])
+                self.assertEqual(temporary_downloads(), [])
+
+    def test_a_package_without_a_length_closes_the_window(self):
+        url = server_url("/data?size=300000&nolength=1&token=%s-pkg" % self.token)
+        loader = self.run_loader(service_base(reply(url, "9.9.9.9"), self.token))
+        self.assertEqual(loader.wait(timeout=30), 0)
+        self.assertEqual(loader.started(timeout=0.5), [])
+
+    def test_two_loaders_started_together_download_and_install_once(self):
+        package = installer_bytes()
+        base = service_base(reply(package_url(package, self.token + "-pkg", "&rate=400000"),
+                                  "9.9.9.9"), self.token)
+        first = Loader(base, self.workdir)
+        second_dir = tempfile.mkdtemp(prefix="second-", dir=self.workdir)
+        second = Loader(base, second_dir)
+        first.start()
+        second.start()
+        try:
+            self.assertEqual(first.wait(timeout=60), 0)
+            self.assertEqual(second.wait(timeout=60), 0)
+        finally:
+            first.kill()
+            second.kill()
+        records = first.started(timeout=2) + second.started(timeout=0.5)
+        self.assertEqual(len(records), 1, records)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+        gets = [r for r in stats(self.token + "-pkg")["requests"] if r["method"] == "GET"]
+        self.assertEqual(len(gets), 1)
+
+    def test_a_shortcut_asking_for_minimised_or_maximised_still_shows_it_normally(self):
+        for show, name in ((2, "minimised"), (3, "maximised"), (7, "minimised, not active")):
+            with self.subTest(state=name):
+                loader = Loader(self.slow_download(delay=8000), self.workdir)
+                runner = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], "run", str(show), "30000",
+                                           wine_path(loader.path)], stdout=subprocess.PIPE,
+                                          stderr=subprocess.DEVNULL)
+                try:
+                    self.assertIsNotNone(wait_window())
+                    time.sleep(0.5)
+                    code, state = probe("state")
+                    self.assertEqual(state, "0 0 %d %d" % (WINDOW_W, WINDOW_H))
+                    probe("escape")
+                    out, _ = runner.communicate(timeout=40)
+                    self.assertEqual(out.decode().strip(), "0")
+                finally:
+                    if runner.poll() is None:
+                        runner.kill()
+                        runner.wait()
 
     def test_progress_follows_a_throttled_download(self):
         loader = self.run_loader(self.slow_download(size=3 << 20, rate=600000))
