@@ -433,44 +433,6 @@ class Download(LoaderCase):
         gets = [r for r in stats(self.token + "-pkg")["requests"] if r["method"] == "GET"]
         self.assertEqual(len(gets), 1)
 
-    def test_a_shortcut_asking_for_minimised_or_maximised_still_shows_it_normally(self):
-        for show, name in ((2, "minimised"), (3, "maximised"), (7, "minimised, not active")):
-            with self.subTest(state=name):
-                loader = Loader(self.slow_download(delay=8000), self.workdir)
-                runner = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], "run", str(show), "30000",
-                                           wine_path(loader.path)], stdout=subprocess.PIPE,
-                                          stderr=subprocess.DEVNULL)
-                try:
-                    self.assertIsNotNone(wait_window())
-                    time.sleep(0.5)
-                    code, state = probe("state")
-                    self.assertEqual(state, "0 0 %d %d" % (WINDOW_W, WINDOW_H))
-                    probe("escape")
-                    out, _ = runner.communicate(timeout=40)
-                    self.assertEqual(out.decode().strip(), "0")
-                finally:
-                    if runner.poll() is None:
-                        runner.kill()
-                        runner.wait()
-
-    def test_progress_follows_a_throttled_download(self):
-        loader = self.run_loader(self.slow_download(size=3 << 20, rate=600000))
-        geometry = wait_window()
-        self.assertIsNotNone(geometry)
-        left, top = geometry[0], geometry[1]
-        seen = []
-        deadline = time.time() + 15
-        while time.time() < deadline and loader.proc.poll() is None:
-            code, value = probe("progress")
-            if code != 0:
-                break
-            if value == "none":
-                value = fill_columns(screenshot(os.path.join(self.workdir, "p.png")), left, top)
-            seen.append(int(value))
-            time.sleep(0.2)
-        self.assertGreaterEqual(len(set(seen)), 3, "bar values seen: %s" % seen)
-        self.assertEqual(loader.wait(), 0)
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -9,9 +9,6 @@
  *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
  *                     and whether the four corner pixels and the centre are inside it
  *   progress          prints the native progress control's position, or "none"
- *   state             prints "iconic zoomed width height" of the window (0 or 1 for the first two)
- *   run SHOW MS EXE   starts EXE with the start-up show state SHOW (STARTF_USESHOWWINDOW), as
- *                     a shortcut does; waits up to MS for it to end and prints its exit code
  * Exit code 0 on success, 1 when the window is not there. */
 #include <windows.h>
 
@@ -29,24 +26,6 @@ static HWND FindLoader(void) {
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const char* command = argv[1];
-    if (strcmp(command, "run") == 0 && argc > 4) {
-        STARTUPINFOA startup;
-        PROCESS_INFORMATION process;
-        DWORD code = 259;
-        ZeroMemory(&startup, sizeof(startup));
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = (WORD)atoi(argv[2]);
-        if (!CreateProcessA(argv[4], NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-            return 1;
-        }
-        WaitForSingleObject(process.hProcess, (DWORD)strtoul(argv[3], NULL, 10));
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        printf("%lu\n", (unsigned long)code);
-        return 0;
-    }
     HWND window = FindLoader();
     if (strcmp(command, "wait") == 0) {
         DWORD limit = argc > 2 ? (DWORD)strtoul(argv[2], NULL, 10) : 10000;
@@ -92,11 +71,6 @@ int main(int argc, char** argv) {
                PtInRegion(region, w - 1, 0) ? 1 : 0, PtInRegion(region, 0, h - 1) ? 1 : 0,
                PtInRegion(region, w - 1, h - 1) ? 1 : 0, PtInRegion(region, w / 2, h / 2) ? 1 : 0);
         DeleteObject(region);
-    } else if (strcmp(command, "state") == 0) {
-        RECT bounds;
-        GetWindowRect(window, &bounds);
-        printf("%d %d %ld %ld\n", IsIconic(window) ? 1 : 0, IsZoomed(window) ? 1 : 0,
-               bounds.right - bounds.left, bounds.bottom - bounds.top);
     } else if (strcmp(command, "progress") == 0) {
         HWND bar = FindWindowExA(window, NULL, "msctls_progress32", NULL);
         if (bar == NULL) {
