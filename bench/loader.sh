@@ -44,3 +44,20 @@ echo
 echo "== loader.exe: peak working set while downloading a 256 MiB package (KiB; seconds)"
 lb_patch "$(lb_reply "$LOADER_BENCH_URL/256mb.bin")"
 lb_win "$lb_tool" peak "$(winepath -w "$lb_exe")"
+
+echo
+echo "== loader.exe: a 40 MiB package from nginx at 2 MiB/s per connection (seconds, whole run)"
+# The package is random bytes: the download is timed, the installer start then fails at once.
+lb_four_exe=$LOADER_BENCH_DIR/loader-four.exe
+lb_package_reply=$(lb_reply "$LOADER_BENCH_URL/slow/40mb.bin")
+lb_patch "$lb_package_reply"
+python3 "$ROOT/tests/loader/e2e/service_url_patch.py" \
+  "$lb_dir/tests/loader/loader_four_connections/loader.exe" "$lb_four_exe" "$lb_builtin" \
+  "$lb_package_reply"
+read -r _ lb_one_s < <(lb_win "$lb_tool" peak "$(winepath -w "$lb_exe")")
+read -r _ lb_four_s < <(lb_win "$lb_tool" peak "$(winepath -w "$lb_four_exe")")
+lb_aria_s=$(aria 4 40mb.bin)
+echo "loader.exe, 1 connection (LOADER_PACKAGE_CONNECTIONS=1):  $lb_one_s s"
+echo "loader.exe, 4 connections (LOADER_PACKAGE_CONNECTIONS=4): $lb_four_s s"
+echo "speed-up of 4 connections over 1:                         $(ratio "$lb_one_s" "$lb_four_s")"
+echo "aria2c, 4 connections:                                    $lb_aria_s s (aria2c / loader: $(ratio "$lb_aria_s" "$lb_four_s"))"

@@ -70,6 +70,7 @@ public:
     int ThreadCount() const { return threadCount_; }
     long HttpStatus() const { return httpStatus_; }
     double TotalSize() const { return totalSize_; }
+    double Downloaded() const { return downloaded_; }
     bool RangesSupported() const { return rangesSupported_; }
     const std::string& ErrorText() const { return errorText_; }
 

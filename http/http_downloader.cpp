@@ -101,3 +101,7 @@ double HttpDownloader::GetTotalSize() const {
 std::string HttpDownloader::GetErrorText() const {
     return helper_ ? helper_->ErrorText() : std::string();
 }
+
+double HttpDownloader::GetDownloadedBytes() const {
+    return helper_ ? helper_->Downloaded() : 0;
+}

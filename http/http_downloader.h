@@ -47,6 +47,8 @@ public:
     int GetThreadCount() const;
     long GetHttpStatus() const;
     double GetTotalSize() const;
+    // Bytes written to the file so far, all parts together.
+    double GetDownloadedBytes() const;
     std::string GetErrorText() const;
 
 private:

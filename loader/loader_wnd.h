@@ -77,6 +77,9 @@ public:
     HttpRequest request;
     bool installMode = false;
     std::string installDir;
+    // Connections for the package (the downloader's thread count): 1 unless the build asks
+    // for more; the size table still decides how many parts a package gets.
+    int packageConnections = 1;
 
 private:
     // What transfer callbacks go through: they may run on the download worker after this
@@ -105,8 +108,11 @@ private:
     void PostToWindow(UINT message, WPARAM wParam = 0);
     // The progress bar of this window, or null.
     ProgressBar* FindProgressBar();
+    // The download's figures and outcome, to the diagnostic log when it is on.
+    void LogDownloadOutcome(bool ok);
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
     // The percentage last posted to the window; -1 before the first report of a download.
     int lastPostedPercent_ = -1;
+    ULONGLONG downloadStarted_ = 0;  // GetTickCount64 when the download began
 };

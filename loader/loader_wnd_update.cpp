@@ -7,8 +7,10 @@
 // thread turns into LaunchTarget(true). So the hand-over keeps its order (hide, start, post
 // WM_CLOSE), the progress bar is only touched by its own thread, and a report that arrives
 // after the window or this object is gone has no effect.
+#include <cstdio>
 #include <vector>
 
+#include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
@@ -17,7 +19,6 @@ namespace {
 
 constexpr int kVersionQueryId = 1;
 constexpr int kPackageDownloadId = 2;
-constexpr int kPackageConnections = 1;
 constexpr long kQueryConnectMs = 15000;
 constexpr long kQueryStallSeconds = 15;  // under 1 byte/s for this long ends the query
 constexpr long kQueryTotalMs = 30000;
@@ -38,6 +39,21 @@ public:
 private:
     HANDLE handle_;
 };
+
+// The URL as a support desk may see it: without a user name or password.
+std::string WithoutSecrets(const std::string& url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return url;
+    const std::size_t hostStart = scheme + 3;
+    const std::size_t at = url.find('@', hostStart);
+    const std::size_t pathStart = url.find_first_of("/?#", hostStart);
+    if (at == std::string::npos || (pathStart != std::string::npos && at > pathStart)) return url;
+    return url.substr(0, hostStart) + url.substr(at + 1);
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 }  // namespace
 
@@ -69,14 +85,45 @@ void LoaderWnd::StartUpdate() {
     request.SetResultCallback(onDone);
     // Synchronous: the reply (or the failure) has been handled when this returns. A failed
     // query does not stop the decision: an installed client is still started.
+    const ULONGLONG queryStarted = GetTickCount64();
     request.PerformRequest();
+    if (DiagnosticLog::Enabled()) {
+        const std::string error = request.GetErrorText();
+        DiagnosticLog::Line("version query: GET " +
+                            WithoutSecrets(loader::VersionQueryUrl(versionServiceUrl)) +
+                            " -> HTTP " + std::to_string(request.GetHttpStatus()) + ", " +
+                            (error.empty() ? "transfer complete" : error) + ", " +
+                            std::to_string(GetTickCount64() - queryStarted) + " ms");
+    }
 
     installDir = FindInstallLocation();
     const std::string localVersion = ReadInstalledVersion();
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line(installDir.empty()
+                                ? "install discovery: no install location (no Uninstall entry, "
+                                  "no InstallLocation value, or no Kestrun.exe there)"
+                                : "install discovery: location " + Quoted(installDir));
+        DiagnosticLog::Line(localVersion.empty()
+                                ? "installed version: none (no readable ProductVersion in " +
+                                      Quoted(installDir + kClientExecutable) + ")"
+                                : "installed version: " + Quoted(localVersion));
+    }
     if (loader::IsInstalledVersionCurrent(localVersion, serverVersion)) {
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("decision: start the installed client (installed " +
+                                Quoted(localVersion) + " >= service " + Quoted(serverVersion) +
+                                ")");
+        }
         targetPath = installDir + kClientExecutable;
         LaunchTarget(installMode);
         return;
+    }
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line(localVersion.empty()
+                                ? "decision: download the package (no installed version)"
+                                : "decision: download the package (installed " +
+                                      Quoted(localVersion) + " < service " + Quoted(serverVersion) +
+                                      ")");
     }
 
     // Download branch: the package goes to a temporary file named after the tick count
@@ -96,12 +143,19 @@ void LoaderWnd::StartUpdate() {
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
     });
     downloader.SetFilePath(targetPath);
-    downloader.SetThreadCount(kPackageConnections);
+    downloader.SetThreadCount(packageConnections);
     lastPostedPercent_ = -1;
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line("download: " + Quoted(WithoutSecrets(downloadUrl)) + " to " +
+                            Quoted(targetPath) + ", up to " + std::to_string(packageConnections) +
+                            " connection(s)");
+    }
+    downloadStarted_ = GetTickCount64();
     downloader.StartDownload();
 }
 
 void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
+    if (id != kVersionQueryId) LogDownloadOutcome(ok != 0);
     if (!ok) {
         PostToWindow(WM_CLOSE);
         return;
@@ -114,8 +168,17 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     downloadUrl = text;
     const loader::VersionReply reply = loader::ParseVersionReply(text);
     if (!reply.parsed) {
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("version reply: not valid JSON (error at byte " +
+                                std::to_string(reply.errorOffset) + ")");
+        }
         PostToWindow(WM_CLOSE);
         return;
+    }
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line("version reply: version " +
+                            (reply.hasVersion ? Quoted(reply.version) : "missing") + ", url " +
+                            (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing"));
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
@@ -128,6 +191,7 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
 void LoaderWnd::LaunchTarget(bool asInstaller) {
     ShowWindow(false);
     if (targetPath.empty()) {
+        if (DiagnosticLog::Enabled()) DiagnosticLog::Line("launch: nothing to start (no path)");
         PostToWindow(WM_CLOSE);
         return;
     }
@@ -150,6 +214,14 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
                        nullptr, nullptr, &startup, &process)) {
         OwnedHandle processHandle(process.hProcess);
         OwnedHandle threadHandle(process.hThread);  // closed first
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                                " -> started, process " + std::to_string(process.dwProcessId));
+        }
+    } else if (DiagnosticLog::Enabled()) {
+        const DWORD error = GetLastError();
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                            " -> CreateProcessA failed: " + DiagnosticLog::SystemErrorText(error));
     }
     PostToWindow(WM_CLOSE);
 }
@@ -161,8 +233,9 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
 int LoaderWnd::OnTransferProgress(double total, double done, void* /*user*/) {
     // Only changes are posted (about a hundred per download), so the window's queue never
     // fills up and drops the install or close message behind them. Reports never overlap.
+    // Never backwards either (parts that start over take bytes back).
     const int percent = static_cast<int>(loader::ProgressPercent(total, done));
-    if (percent == lastPostedPercent_) return 0;
+    if (percent <= lastPostedPercent_) return 0;
     lastPostedPercent_ = percent;
     PostToWindow(kProgressMessage, static_cast<WPARAM>(percent));
     return 0;
@@ -190,4 +263,17 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
 void LoaderWnd::PostToWindow(UINT message, WPARAM wParam) {
     std::lock_guard<std::recursive_mutex> hold(gate_->lock);
     if (gate_->window != nullptr) ::PostMessageA(gate_->window, message, wParam, 0);
+}
+
+void LoaderWnd::LogDownloadOutcome(bool ok) {
+    if (!DiagnosticLog::Enabled()) return;
+    const double seconds = static_cast<double>(GetTickCount64() - downloadStarted_) / 1000.0;
+    const double bytes = downloader.GetDownloadedBytes();
+    char figures[160];
+    std::snprintf(figures, sizeof(figures),
+                  "size from the probe %.0f bytes, %d part(s), %.0f bytes in %.3f s (%.2f MB/s)",
+                  downloader.GetTotalSize(), downloader.GetThreadCount(), bytes, seconds,
+                  seconds > 0 ? bytes / seconds / 1e6 : 0.0);
+    DiagnosticLog::Line(std::string("download: ") + (ok ? "complete" : "failed") + ", " + figures +
+                        (ok ? "" : ", error: " + downloader.GetErrorText()));
 }

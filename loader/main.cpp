@@ -9,9 +9,14 @@
 
 #include <curl/curl.h>
 
+#include <string>
+
 #include "http/http_global.h"
+#include "loader/diagnostic_log.h"
+#include "loader/loader_build_options.h"
 #include "loader/loader_wnd.h"
 #include "loader/single_instance.h"
+#include "loader/update_rules.h"
 #include "loader/version_service_url.h"
 
 namespace {
@@ -41,10 +46,16 @@ void ShowNormally(LoaderWnd& window) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showState*/) {
+    if (loader::kDiagnosticLog) {
+        DiagnosticLog::Open(loader::kLogFolder);
+        DiagnosticLog::Line(std::string("start: loader ") + loader::kQueryVersion +
+                            " (command line ignored)");
+    }
     // Before anything else, above all before the version query inside window creation.
     SingleInstance single(kInstanceName);
     if (single.AnotherRuns()) {
         SingleInstance::BringToFront(kWindowClass, kWindowTitle);
+        DiagnosticLog::Line("exit: another loader runs in this session, code 0");
         return 0;
     }
     SkinUI::CWindowManagerUI::SetInstance(instance);
@@ -54,8 +65,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     {
         LoaderWnd window;
         window.versionServiceUrl = loader::kVersionServiceUrl;
+        window.packageConnections = loader::kPackageConnections;
         if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {
             // Without a window nothing would ever post the quit message.
+            DiagnosticLog::Line("window: could not be created: " +
+                                DiagnosticLog::SystemErrorText(GetLastError()));
             exitCode = 1;
         } else {
             ShowNormally(window);
@@ -64,7 +78,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         // Closed during a download: it is cancelled (its temporary file goes) and waited for,
         // so the clean-up never frees what its thread still uses. Should it not end in time,
         // the clean-up is skipped: the process is ending anyway.
-        if (HttpGlobal::StopTransfers(kExitWaitMs)) curl_global_cleanup();
+        const bool busy = window.downloader.IsBusy();
+        const bool stopped = HttpGlobal::StopTransfers(kExitWaitMs);
+        if (stopped) curl_global_cleanup();
+        DiagnosticLog::Line(std::string("exit: message loop ended") +
+                            (busy ? (stopped ? ", running download cancelled"
+                                             : ", running download did not stop in time")
+                                  : "") +
+                            ", code " + std::to_string(exitCode));
     }
     return exitCode;
 }

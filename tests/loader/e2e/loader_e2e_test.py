@@ -7,12 +7,14 @@ client's Uninstall entry into the wine prefix's registry as the case needs, runs
 watches and drives its window from outside (window_probe.exe, screenshots of the X display)
 and reads what the stand-in programs recorded about how they were started.
 
-Environment (set by ctest and the test script): LOADER_EXE, LOADER_BUILTIN_URL, LOADER_PROBE,
+Environment (set by ctest and the test script): LOADER_EXE (and its variants built with the
+diagnostic log, LOADER_EXE_LOGGED, and with four package connections, LOADER_EXE_FOUR),
+LOADER_BUILTIN_URL, LOADER_PROBE,
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT, DISPLAY,
 WINEPREFIX, ROOT (the repository).
 
 Index: helpers (server, registry, running, screenshots) | window tests | update flow tests |
-ways out | progress
+ways out | progress | field options (diagnostic log, package connections)
 """
 
 import json
@@ -105,11 +107,12 @@ def client_folder(variant):
 
 
 class Loader:
-    """A patched copy of loader.exe, started under wine, with its start records."""
+    """A patched copy of loader.exe (or of a variant), started under wine, with its start
+    records."""
 
-    def __init__(self, base_url, workdir):
+    def __init__(self, base_url, workdir, exe=None):
         self.path = os.path.join(workdir, "loader.exe")
-        patch(ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
+        patch(exe or ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
         self.records = os.path.join(workdir, "records.txt")
         self.proc = None
 
@@ -433,6 +436,115 @@ class Download(LoaderCase):
         gets = [r for r in stats(self.token + "-pkg")["requests"] if r["method"] == "GET"]
         self.assertEqual(len(gets), 1)
 
+
+
+# ---------------------------------------------------------------------------------------------
+# Field options: the diagnostic log and several package connections
+# ---------------------------------------------------------------------------------------------
+
+
+def local_app_data():
+    out = subprocess.run(["wine", "cmd", "/c", "echo %LOCALAPPDATA%"], capture_output=True,
+                         stdin=subprocess.DEVNULL)
+    windows = out.stdout.decode().strip().splitlines()[-1].strip()
+    unix = subprocess.run(["winepath", "-u", windows], capture_output=True)
+    return unix.stdout.decode().strip()
+
+
+def unix_path(windows):
+    return subprocess.run(["winepath", "-u", windows], capture_output=True).stdout.decode().strip()
+
+
+class FieldOptions(LoaderCase):
+    def setUp(self):
+        super().setUp()
+        self.log_dir = os.path.join(local_app_data(), "Tesmar")
+        self.clear_log_dir()
+
+    def tearDown(self):
+        self.clear_log_dir()
+        super().tearDown()
+
+    def clear_log_dir(self):
+        if os.path.isdir(self.log_dir):
+            shutil.rmtree(self.log_dir)
+        elif os.path.exists(self.log_dir):
+            os.remove(self.log_dir)
+
+    def read_log(self, name="loader.log"):
+        with open(os.path.join(self.log_dir, name), "rb") as f:
+            return f.read().decode("latin-1")
+
+    def install_run(self, exe, extra=""):
+        package = installer_bytes()
+        base = service_base(reply(package_url(package, self.token + "-pkg", extra), "9.9.9.9"),
+                            self.token)
+        self.loader = Loader(base, self.workdir, exe).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        return self.loader.started()
+
+    def test_the_log_names_the_decision_and_the_reason_of_a_failure(self):
+        records = self.install_run(ENV["LOADER_EXE_LOGGED"])
+        self.assertEqual(len(records), 1)
+        log = self.read_log()
+        for line in ("start: loader 1.0.0.1", "version query: GET ", "-> HTTP 200",
+                     'version reply: version "9.9.9.9"', "install discovery: no install location",
+                     "decision: download the package (no installed version)",
+                     "download: complete", "launch: ", "-> started",
+                     "exit: message loop ended, code 0"):
+            self.assertIn(line, log)
+        self.assertNotIn(self.token + "-pkg", log.split("version reply")[0],
+                         "no reply body before the reply line")
+
+        base = service_base(reply(server_url("/data?size=3000&status=404"), "9.9.9.9"), self.token)
+        self.loader = Loader(base, self.workdir, ENV["LOADER_EXE_LOGGED"]).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        failed = self.read_log().split("start: loader")[-1]
+        self.assertIn("decision: download the package", failed)
+        self.assertIn("download: failed", failed)
+        self.assertIn("error: No error", failed)  # the designed text of a part's bad status
+        self.assertNotIn("launch:", failed)
+        # Every line carries a time stamp to the millisecond and a thread.
+        for line in self.read_log().splitlines():
+            self.assertRegex(line, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[\d+\] \S")
+
+    def test_a_log_folder_that_cannot_be_created_changes_nothing(self):
+        with open(self.log_dir, "w") as f:  # a file where the folder would go
+            f.write("in the way")
+        records = self.install_run(ENV["LOADER_EXE_LOGGED"])
+        self.assertEqual(len(records), 1)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+
+    def test_the_log_is_renamed_past_one_megabyte(self):
+        os.makedirs(self.log_dir)
+        with open(os.path.join(self.log_dir, "loader.log"), "wb") as f:
+            f.write(b"x" * (1024 * 1024 - 10) + b"\r\n")
+        with open(os.path.join(self.log_dir, "loader.old.log"), "wb") as f:
+            f.write(b"older")
+        self.loader = Loader(service_base("this is not JSON {", self.token), self.workdir,
+                             ENV["LOADER_EXE_LOGGED"]).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        self.assertEqual(os.path.getsize(os.path.join(self.log_dir, "loader.old.log")), 1024 * 1024 - 8)
+        log = self.read_log()
+        self.assertIn("start: loader", log.splitlines()[0])
+        self.assertIn("version reply: not valid JSON", log)
+        self.assertLess(len(log), 4096)
+
+    def test_four_connections_fetch_ten_mebibytes_in_four_ranged_requests(self):
+        package = installer_bytes()
+        package += bytes((i * 7 + i // 251) & 0xFF for i in range(10 * 1024 * 1024 - len(package)))
+        base = service_base(reply(package_url(package, self.token + "-pkg", "&rate=2000000"),
+                                  "9.9.9.9"), self.token)
+        self.loader = Loader(base, self.workdir, ENV["LOADER_EXE_FOUR"]).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        records = self.loader.started()
+        self.assertEqual(len(records), 1)
+        gets = [r for r in stats(self.token + "-pkg")["requests"] if r["method"] == "GET"]
+        self.assertEqual(sorted(r["headers"].get("Range", "") for r in gets),
+                         ["bytes=0-2621438", "bytes=2621439-5242877", "bytes=5242878-7864316",
+                          "bytes=7864317-"])
+        with open(unix_path(records[0]["exe"]), "rb") as f:
+            self.assertTrue(f.read() == package, "the package arrived byte for byte")
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
