@@ -20,6 +20,7 @@
 #include "http/download_registry.h"
 #include "http/http_global.h"
 #include "http/http_lock.h"
+#include "http/https_rule.h"
 #include "http/platform_file.h"
 
 namespace {
@@ -212,10 +213,7 @@ void DownloadHelper::Finish(void* registryElement) {
 // ---------------------------------------------------------------------------------------------
 
 void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
-    if (url_.size() >= 5 && url_.compare(0, 5, "https") == 0) {
-        CurlOptionSeam::SetLong(easy, CURLOPT_SSL_VERIFYPEER, 0L);
-        CurlOptionSeam::SetLong(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-    }
+    HttpsRule::Apply(easy, url_);
 }
 
 int DownloadHelper::ProbeProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {

@@ -26,6 +26,10 @@ public:
     // Limits for every later perform (connect, stall, and all tries together); running out
     // is a failed request.
     void SetBounds(const TransferBounds& bounds) { bounds_ = bounds; }
+    // Public-key pins in libcurl's form ("sha256//<base64>", several joined by ';'). Once set,
+    // every connection of this worker must present one of those keys, and only https is
+    // spoken (a redirect to plain http would leave the pin behind). Empty text changes nothing.
+    void SetPinnedPublicKey(const std::string& pins);
 
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.

@@ -7,11 +7,17 @@
 // thread turns into LaunchTarget(true). So the hand-over keeps its order (hide, start, post
 // WM_CLOSE), the progress bar is only touched by its own thread, and a report that arrives
 // after the window or this object is gone has no effect.
+//
+// Trust: the version query may be pinned to the service's public keys, and a package is
+// started only when its bytes match the reply's "sha256" (when named, or when required). The
+// package is held against writing from before its hash until the window is gone, so the
+// checked bytes are the started ones.
 #include <cstdio>
 #include <vector>
 
 #include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
+#include "loader/package_digest.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
 
@@ -78,6 +84,8 @@ void LoaderWnd::StartUpdate() {
         if (gate->owner != nullptr) gate->owner->OnTransferDone(id, success ? 1 : 0, text);
     };
     request.SetRequestUrl(loader::VersionQueryUrl(versionServiceUrl));
+    // A pin mismatch fails the query like any transport error.
+    request.SetPinnedPublicKey(versionServicePin);
     request.SetRequestId(kVersionQueryId);
     // The query runs before the window is shown: a service that accepts and never answers
     // must not leave an invisible process behind. Running out is a failed query.
@@ -91,6 +99,7 @@ void LoaderWnd::StartUpdate() {
         const std::string error = request.GetErrorText();
         DiagnosticLog::Line("version query: GET " +
                             WithoutSecrets(loader::VersionQueryUrl(versionServiceUrl)) +
+                            (versionServicePin.empty() ? "" : " (public key pinned)") +
                             " -> HTTP " + std::to_string(request.GetHttpStatus()) + ", " +
                             (error.empty() ? "transfer complete" : error) + ", " +
                             std::to_string(GetTickCount64() - queryStarted) + " ms");
@@ -129,6 +138,12 @@ void LoaderWnd::StartUpdate() {
     // Download branch: the package goes to a temporary file named after the tick count
     // (a non-zero unique number: nothing is created or probed).
     installMode = true;
+    if (!PackageChecksumUsable()) {
+        // Nothing that arrived could ever be started: end as a failed download ends.
+        DiagnosticLog::Line("checksum: the reply names no usable sha256, nothing is downloaded");
+        PostToWindow(WM_CLOSE);
+        return;
+    }
     char tempDir[kTempDirSize] = {};
     GetTempPathA(kTempDirSize, tempDir);
     char tempName[kTempNameSize] = {};
@@ -178,10 +193,13 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     if (DiagnosticLog::Enabled()) {
         DiagnosticLog::Line("version reply: version " +
                             (reply.hasVersion ? Quoted(reply.version) : "missing") + ", url " +
-                            (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing"));
+                            (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing") +
+                            ", sha256 " + (reply.hasSha256 ? "present" : "absent"));
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
+    packageSha256Named = reply.hasSha256;
+    packageSha256 = reply.sha256;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -192,6 +210,12 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     ShowWindow(false);
     if (targetPath.empty()) {
         if (DiagnosticLog::Enabled()) DiagnosticLog::Line("launch: nothing to start (no path)");
+        PostToWindow(WM_CLOSE);
+        return;
+    }
+    if (asInstaller && !HoldAndCheckPackage()) {
+        heldPackage.Release();
+        DeleteFileA(targetPath.c_str());
         PostToWindow(WM_CLOSE);
         return;
     }
@@ -226,6 +250,25 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     PostToWindow(WM_CLOSE);
 }
 
+bool LoaderWnd::PackageChecksumUsable() const {
+    if (!packageSha256Named && !requirePackageSha256) return true;
+    loader::Sha256Digest expected;
+    return loader::ParseSha256Hex(packageSha256, expected);
+}
+
+bool LoaderWnd::HoldAndCheckPackage() {
+    const bool held = heldPackage.Hold(targetPath);
+    if (!packageSha256Named && !requirePackageSha256) return true;
+    loader::Sha256Digest expected, actual;
+    const bool ok = held && loader::ParseSha256Hex(packageSha256, expected) &&
+                    heldPackage.ComputeSha256(actual) && actual == expected;
+    DiagnosticLog::Line(std::string("checksum: ") +
+                        (ok     ? "the package matches the reply's sha256"
+                         : held ? "the package does not match the reply's sha256, deleted"
+                                : "the package could not be held for the check, deleted"));
+    return ok;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Progress and marshalling
 // ---------------------------------------------------------------------------------------------
@@ -253,6 +296,7 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
             // Nothing is posted to the handle once it is gone (the platform may reuse it).
             std::lock_guard<std::recursive_mutex> hold(gate_->lock);
             gate_->window = nullptr;
+            heldPackage.Release();
             return false;
         }
         default:

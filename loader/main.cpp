@@ -12,10 +12,12 @@
 #include <string>
 
 #include "http/http_global.h"
+#include "http/https_rule.h"
 #include "loader/diagnostic_log.h"
 #include "loader/loader_build_options.h"
 #include "loader/loader_wnd.h"
 #include "loader/single_instance.h"
+#include "loader/trust_settings.h"
 #include "loader/update_rules.h"
 #include "loader/version_service_url.h"
 
@@ -61,11 +63,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     SkinUI::CWindowManagerUI::SetInstance(instance);
     CoInitialize(nullptr);
     curl_global_init(kCurlInitFlags);
+    HttpsRule::SetVerifyPeers(loader::kTlsVerify);
     int exitCode = 0;
     {
         LoaderWnd window;
         window.versionServiceUrl = loader::kVersionServiceUrl;
         window.packageConnections = loader::kPackageConnections;
+        window.versionServicePin = loader::kVersionServicePin;
+        window.requirePackageSha256 = loader::kRequirePackageSha256;
         if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {
             // Without a window nothing would ever post the quit message.
             DiagnosticLog::Line("window: could not be created: " +
