@@ -276,9 +276,8 @@ bool LoaderWnd::HoldAndCheckPackage() {
 int LoaderWnd::OnTransferProgress(double total, double done, void* /*user*/) {
     // Only changes are posted (about a hundred per download), so the window's queue never
     // fills up and drops the install or close message behind them. Reports never overlap.
-    // Never backwards either (parts that start over take bytes back).
     const int percent = static_cast<int>(loader::ProgressPercent(total, done));
-    if (percent <= lastPostedPercent_) return 0;
+    if (percent == lastPostedPercent_) return 0;
     lastPostedPercent_ = percent;
     PostToWindow(kProgressMessage, static_cast<WPARAM>(percent));
     return 0;
