@@ -774,14 +774,15 @@ void WaitForTheStalledDownload() {
 void ExitWhileAPartIsStalled(const std::string& path) {
     std::atexit(&WaitForTheStalledDownload);  // before the set-up exists: it runs after it
     const std::string token = testenv::UniqueToken("exit");
-    auto* downloader = new HttpDownloader;  // still running at exit: never destroyed
-    downloader->SetResultCallback(
+    // Made after the set-up, so destroyed before it, as a program's own objects are.
+    static HttpDownloader downloader;
+    downloader.SetResultCallback(
         [](int, bool, const std::string&) { stalledDownloadEnded = true; });
     // Three parts; the first to ask is held back before its answer.
-    downloader->SetDownloadUrl(
+    downloader.SetDownloadUrl(
         testenv::ServerUrl(false, "/data?size=8388608&delay=1500&after=1&first=1&token=" + token));
-    downloader->SetFilePath(path);
-    if (downloader->StartDownload() == nullptr) std::exit(3);
+    downloader.SetFilePath(path);
+    if (downloader.StartDownload() == nullptr) std::exit(3);
     for (int i = 0; i < 1000 && testenv::ServerRequests(token).size() < 2; ++i) {
         PlatformThread::Sleep(10);
     }
