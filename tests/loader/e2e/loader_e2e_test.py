@@ -9,7 +9,7 @@ and reads what the stand-in programs recorded about how they were started.
 
 Environment (set by ctest and the test script): LOADER_EXE, LOADER_PINNED_EXE,
 LOADER_PIN_PLACEHOLDER, LOADER_EXE_LOGGED and LOADER_EXE_FOUR (the product built with the
-diagnostic log and with four package connections), LOADER_BUILTIN_URL, LOADER_PROBE,
+diagnostic log, and with it and four package connections), LOADER_BUILTIN_URL, LOADER_PROBE,
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT,
 LOADER_TEST_CERT, DISPLAY, WINEPREFIX, ROOT (the repository).
 
