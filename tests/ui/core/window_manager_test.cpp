@@ -235,6 +235,34 @@ TEST_F(WindowManager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     manager.SetFocus(a);
     a->SetVisible(false);
     EXPECT_EQ(nullptr, manager.GetFocus());
+
+    // A listener that moves the focus elsewhere when a control loses it: the old focus is
+    // already forgotten, so it loses the focus once, and the listener's later move stands.
+    auto* b = root->Add(new RecordingControl("b", InputTabStop));
+    auto* c = root->Add(new RecordingControl("c", InputTabStop));
+    auto* d = root->Add(new RecordingControl("d", InputTabStop));
+    struct Mover : INotifyUI {
+        void OnNotify(TNoticeUI& notice) override {
+            if (notice.type == "killfocus" && notice.sender == from && ++moves < 50) {
+                manager->SetFocus(to);
+            }
+        }
+        CWindowManagerUI* manager;
+        CControlUI* from;
+        CControlUI* to;
+        int moves = 0;
+    } mover{};
+    mover.manager = &manager;
+    mover.from = b;
+    mover.to = c;
+    manager.AddNotifier(&mover);
+    manager.SetFocus(b);
+    manager.SetFocus(d);
+    EXPECT_EQ(1, b->Count(EventKillFocus));
+    EXPECT_EQ(c, manager.GetFocus());
+    EXPECT_TRUE(c->IsFocused());
+    EXPECT_FALSE(d->IsFocused());
+    EXPECT_EQ(0, d->Count(EventSetFocus));
 }
 
 TEST_F(WindowManager, TabAndShiftTabWalkTheTabStopsThroughThePreTranslation) {
@@ -390,6 +418,23 @@ TEST_F(WindowManager, DelayedCleanupPostsItsMessageAndDeletesLater) {
         EXPECT_FALSE(destroyed);
     }
     EXPECT_TRUE(destroyed);  // at the latest with the manager
+
+    // A queued control that is deleted before the clean-up leaves the queue with its other
+    // references, so the clean-up does not delete it again.
+    struct Counter {
+        int deletions = 0;
+        bool Count(void*) {
+            ++deletions;
+            return true;
+        }
+    } counter;
+    auto* early = new RecordingControl("early");
+    early->DestroyListeners += MakeDelegate(&counter, &Counter::Count);
+    manager.AddDelayedCleanup(early);
+    delete early;
+    LRESULT result = 0;
+    manager.MessageHandler(WM_APP + 1, 0, 0, result);
+    EXPECT_EQ(1, counter.deletions);
 }
 
 TEST_F(WindowManager, ReplacingTheRootHandsTheOldOneToDelayedCleanup) {
