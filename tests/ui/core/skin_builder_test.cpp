@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/controls/CContainerUI.h"
+#include "ui/controls/COptionUI.h"
 #include "ui/controls/CVerticalLayoutUI.h"
 #include "ui/controls/FurtherControls.h"
 #include "ui/controls/TImageInfo.h"
@@ -340,6 +342,20 @@ TEST_F(Built, WithoutAParentOnlyTheFirstTopLevelControlIsKept) {
     delete root;
     root = nullptr;
     EXPECT_EQ(0, Counted::alive);
+
+    // Nor is anything left in the manager: a dropped option leaves the group it joined.
+    root = Build(
+        "<Window><VerticalLayout><Option name=\"a\" group=\"g\"/></VerticalLayout>"
+        "<Option group=\"g\"/></Window>",
+        &manager);
+    ASSERT_NE(nullptr, root);
+    ASSERT_TRUE(manager.AttachRoot(root));
+    ASSERT_NE(nullptr, manager.GetOptionGroup("g"));
+    EXPECT_EQ(1u, manager.GetOptionGroup("g")->size());
+    auto* option = static_cast<COptionUI*>(manager.FindControlByName("a"));
+    ASSERT_NE(nullptr, option);
+    option->Select();
+    EXPECT_TRUE(option->IsSelected());
 }
 
 TEST_F(Built, TopLevelControlsGoIntoTheGivenParent) {
@@ -387,6 +403,27 @@ TEST_F(Built, TreeNodesNestInTreeNodes) {
     EXPECT_EQ("n1", node->GetName());
     ASSERT_EQ(1, node->GetCount());
     EXPECT_EQ("n2", node->GetItemAt(0)->GetName());
+
+    // A control may answer for a tree node it holds: children go to that node.
+    struct Branch : CControlUI {
+        void* QueryType(LPCSTR name) override {
+            return std::strcmp(name, "TreeNode") == 0 ? &node : CControlUI::QueryType(name);
+        }
+        void* unused[8] = {};
+        CTreeNodeUI node;
+    };
+    struct BranchCallback : IDialogBuilderCallback {
+        CControlUI* CreateCustomControl(LPCSTR tag) override {
+            return std::strcmp(tag, "Branch") == 0 ? new Branch : nullptr;
+        }
+    } callback;
+    CSkinBuilder builder;
+    std::unique_ptr<CControlUI> branch(builder.Build(
+        "<Window><Branch><Control name=\"leaf\"/></Branch></Window>", nullptr, &callback));
+    ASSERT_NE(nullptr, branch);
+    CTreeNodeUI& held = static_cast<Branch*>(branch.get())->node;
+    ASSERT_EQ(1, held.GetCount());
+    EXPECT_EQ("leaf", held.GetItemAt(0)->GetName());
 }
 
 // ---- The tag table ----------------------------------------------------------------------------
