@@ -600,25 +600,32 @@ TEST_F(Built, SelfIncludingSkinsEnd) {
 // ---- Malformed skins ----------------------------------------------------------------------------
 
 TEST_F(Built, MalformedSkinsBuildWhatTheyCanOrNothing) {
-    const char* const skins[] = {
-        "<Window><VerticalLayout><Control",
-        "<Window><VerticalLayout></HorizontalLayout></Window>",
-        "<",
-        "",
-        "<Window size=\"99999999999999999999,-99999999999\" roundcorner=\",,,,\" "
-        "shadowpos=\"1\" alpha=\"-7\" caption=\"x\"><Font name=\"Arial\" "
-        "size=\"99999999999\"/><Font name=\"\" size=\"-3\"/><Image name=\"gone.png\"/>"
-        "<Image name=\"x\" restype=\"PNG\"/><Control width=\"99999999999\" pos=\"1,2\" "
-        "bkimage=\"file='gone.png'\" bkcolor=\"#zz\"/></Window>",
-        "<Window><Include source=\"\" count=\"99999999999\"/><Container><Container><Control/>"
-        "</Container></Container></Window>",
+    // Each skin with the type of the control it builds, or none.
+    const struct {
+        const char* skin;
+        const char* built;
+    } cases[] = {
+        {"<Window><VerticalLayout><Control", nullptr},
+        {"<Window><VerticalLayout></HorizontalLayout></Window>", nullptr},
+        {"<", nullptr},
+        {"", nullptr},
+        {"<Window size=\"99999999999999999999,-99999999999\" roundcorner=\",,,,\" "
+         "shadowpos=\"1\" alpha=\"-7\" caption=\"x\"><Font name=\"Arial\" "
+         "size=\"99999999999\"/><Font name=\"\" size=\"-3\"/><Image name=\"gone.png\"/>"
+         "<Image name=\"x\" restype=\"PNG\"/><Control width=\"99999999999\" pos=\"1,2\" "
+         "bkimage=\"file='gone.png'\" bkcolor=\"#zz\"/></Window>",
+         "ControlUI"},
+        {"<Window><Include source=\"\" count=\"99999999999\"/><Container><Container><Control/>"
+         "</Container></Container></Window>",
+         "ContainerUI"},
     };
-    for (const char* skin : skins) {
+    for (const auto& c : cases) {
         CWindowManagerUI other;
         uitest::HostWnd window;
         ASSERT_NE(nullptr, window.Open(other, 40, 30));
         CSkinBuilder builder;
-        CControlUI* built = builder.Build(skin, nullptr, nullptr, &other, nullptr);
+        CControlUI* built = builder.Build(c.skin, nullptr, nullptr, &other, nullptr);
+        EXPECT_STREQ(c.built, built != nullptr ? built->GetTypeName() : nullptr) << c.skin;
         if (built != nullptr) {
             other.AttachRoot(built);  // laid out and painted, missing pictures and all
             ::ShowWindow(window.GetHWND(), SW_SHOWNA);

@@ -438,7 +438,16 @@ TEST_F(WindowManager, DelayedCleanupPostsItsMessageAndDeletesLater) {
 }
 
 TEST_F(WindowManager, ReplacingTheRootHandsTheOldOneToDelayedCleanup) {
+    bool deleted = false;
+    struct Flag {
+        bool* flag;
+        bool Set(void*) {
+            *flag = true;
+            return true;
+        }
+    } flag{&deleted};
     auto* first = new TestContainer("first");
+    first->DestroyListeners += MakeDelegate(&flag, &Flag::Set);
     manager.AttachRoot(first);
     manager.AddPostPaint(first);
     auto* second = new TestContainer("second");
@@ -446,6 +455,12 @@ TEST_F(WindowManager, ReplacingTheRootHandsTheOldOneToDelayedCleanup) {
     EXPECT_EQ(second, manager.GetRoot());
     EXPECT_TRUE(manager.GetPostPaintControls().empty());
     EXPECT_EQ(nullptr, first->GetParent());
+    EXPECT_FALSE(deleted);  // not inside the call
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageA(&msg, host.GetHWND(), WM_APP + 1, WM_APP + 1, PM_REMOVE));
+    LRESULT result = 0;
+    manager.MessageHandler(msg.message, msg.wParam, msg.lParam, result);
+    EXPECT_TRUE(deleted);  // when the clean-up message arrives
 }
 
 TEST(WindowManagerResources, EveryGdiHandleComesBack) {
