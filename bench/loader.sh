@@ -51,3 +51,26 @@ echo
 echo "== loader.exe: peak working set while downloading a 256 MiB package (KiB; seconds)"
 lb_patch "$(lb_reply "$LOADER_BENCH_URL/256mb.bin")"
 lb_win "$lb_tool" peak "$(winepath -w "$lb_exe")"
+
+echo
+echo "== loader.exe: a 40 MiB package from nginx at 2 MiB/s per connection (seconds)"
+# The product built with the diagnostic log, with 1 and with 4 package connections (the
+# test tree's variants): the whole run under wine, and the download alone as the log times
+# it. The package is random bytes: the installer start then fails at once.
+lb_log=$(winepath -u "$(lb_win cmd /c 'echo %LOCALAPPDATA%' | tail -n 1)")/Tesmar/loader.log
+lb_package_reply=$(lb_reply "$LOADER_BENCH_URL/slow/40mb.bin")
+lb_timed() { # variant folder -> "whole-run-seconds download-seconds"
+  local copy=$LOADER_BENCH_DIR/loader-$1.exe whole
+  python3 "$ROOT/tests/loader/e2e/service_url_patch.py" "$lb_dir/tests/loader/$1/loader.exe" \
+    "$copy" "$lb_builtin" "$lb_package_reply"
+  rm -f "$lb_log"
+  read -r _ whole < <(lb_win "$lb_tool" peak "$(winepath -w "$copy")")
+  echo "$whole $(sed -n 's/.*download: complete.* bytes in \([0-9.]*\) s.*/\1/p' "$lb_log" | tail -n 1)"
+}
+read -r lb_one_s lb_one_dl < <(lb_timed loader_logged)
+read -r lb_four_s lb_four_dl < <(lb_timed loader_four_connections)
+lb_aria_s=$(aria 4 40mb.bin)
+echo "1 connection:  whole run $lb_one_s s, download $lb_one_dl s"
+echo "4 connections: whole run $lb_four_s s, download $lb_four_dl s"
+echo "speed-up of 4 connections over 1: whole run $(ratio "$lb_one_s" "$lb_four_s"), download $(ratio "$lb_one_dl" "$lb_four_dl")"
+echo "aria2c, 4 connections: $lb_aria_s s (aria2c / loader download: $(ratio "$lb_aria_s" "$lb_four_dl"))"
