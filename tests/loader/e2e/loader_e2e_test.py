@@ -374,6 +374,26 @@ class UpdateFlow(LoaderCase):
         self.assertTrue(requests[0]["path"].endswith("&tail=?version=%s&channel=%s" % (version, channel)),
                         requests[0]["path"])
 
+    def test_another_publishers_loader_runs_beside_this_one(self):
+        # One loader per session and publisher: a running loader of this publisher does not
+        # turn away another publisher's loader.
+        client, key = ENV["LOADER_OTHER_PUBLISHER"].split(",")[:2]
+        key = UNINSTALL_ROOT + key
+        set_install_location(client_folder("publisher-client"), key)
+        try:
+            self.run_loader(self.slow_download(delay=20000))
+            self.assertIsNotNone(wait_window())
+            other_dir = os.path.join(self.workdir, "other")
+            os.mkdir(other_dir)
+            base = service_base(reply(server_url("/never"), "3.1.0.2"), self.token + "-other")
+            other = Loader(base, other_dir, exe=ENV["LOADER_OTHER_EXE"]).start()
+            self.assertEqual(other.wait(), 0)
+            records = other.started()
+            self.assertEqual(len(records), 1)
+            self.assertTrue(records[0]["exe"].endswith("\\" + client), records[0]["exe"])
+        finally:
+            remove_install_location(key)
+
     def test_older_client_downloads_and_starts_the_installer(self):
         folder = client_folder("v1.0.0.9")
         set_install_location(folder)
