@@ -52,19 +52,27 @@ void InitialiseProcess() {
     if (state.initialised) return;
     state.initialised = true;
     state.dirtyPen = ::CreatePen(PS_SOLID, 1, RGB(220, 0, 0));
-    // The common controls' initialisation export, ordinal 17; it takes no arguments.
-    if (HMODULE comctl = ::LoadLibraryA("comctl32.dll")) {
-        using InitFn = void(WINAPI*)();
-        if (auto init =
-                ProcAddress<InitFn>(comctl, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(17)))) {
-            init();
-        }
-    }
     // The renderer looks its blend and gradient entry points up in the loaded module.
     ::LoadLibraryA("msimg32.dll");
 }
 
 }  // namespace
+
+// Loading and initialising the common controls costs tens of milliseconds under wine, and
+// nothing before the first mouse move needs them (mouse tracking and the tooltip), so they
+// are set up then rather than in the way of the window's first paint.
+HMODULE CWindowManagerUI::CommonControls() {
+    static const HMODULE comctl = [] {
+        HMODULE module = ::LoadLibraryA("comctl32.dll");
+        // The common controls' initialisation export, ordinal 17; it takes no arguments.
+        using InitFn = void(WINAPI*)();
+        if (auto init =
+                ProcAddress<InitFn>(module, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(17))))
+            init();
+        return module;
+    }();
+    return comctl;
+}
 
 void CWindowManagerUI::SetInstance(HINSTANCE instance) {
     State().instance = instance;

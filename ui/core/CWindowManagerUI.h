@@ -216,6 +216,7 @@ private:
     void SendMouseEvent(CControlUI* receiver, int kind, POINT point, WPARAM wParam = 0,
                         LPARAM lParam = 0, WORD keyState = 0);
     void ShowToolTip(CControlUI* control);
+    static HMODULE CommonControls();
 
     HWND window_ = nullptr;
     int opacity_ = 255;

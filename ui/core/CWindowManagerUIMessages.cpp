@@ -10,6 +10,7 @@
 
 #include "ui/controls/CControlUI.h"
 #include "ui/core/CWindowManagerUI.h"
+#include "ui/core/ProcAddress.h"
 
 namespace SkinUI {
 
@@ -108,7 +109,9 @@ bool CWindowManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam
                                       ? static_cast<DWORD>(::SendMessageA(
                                             tooltipWindow_, TTM_GETDELAYTIME, TTDT_INITIAL, 0))
                                       : 400;
-                ::_TrackMouseEvent(&tme);
+                using TrackFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+                if (auto track = ProcAddress<TrackFn>(CommonControls(), "_TrackMouseEvent"))
+                    track(&tme);
                 mouseTracking_ = true;
             }
             const POINT pt = PointOf(lParam);
@@ -418,6 +421,7 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control) {
     toolInfo_.lpszText = &toolTipText_[0];
     toolInfo_.rect = control->GetBounds();
     if (tooltipWindow_ == nullptr) {
+        CommonControls();  // registers the tooltip window class
         tooltipWindow_ = ::CreateWindowExA(
             0, "tooltips_class32", nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetInstance(), nullptr);
