@@ -73,6 +73,15 @@ const char* RunEnd(const char* p, bool raw) {
     return e;
 }
 
+// The closing bracket of a tag whose argument starts at p (or the end of the text). Stepped by
+// characters: a double-byte character may have "}" as its trail byte (GBK), and that byte is
+// part of a link text or face name, not the end of the tag.
+const char* TagArgumentEnd(const char* p) {
+    while (*p != '\0' && !IsCloseBracket(*p))
+        p += (::IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ? 2 : 1;
+    return p;
+}
+
 // Byte offsets of the character boundaries of [p, p + n): 0, ..., n.
 std::vector<int> CharBoundaries(const char* p, int n) {
     std::vector<int> b;
@@ -143,6 +152,10 @@ struct TContext {
     int maxX = 0;
     int pictureBottom = 0;
     POINT linkStart = {0, 0};
+    // Alignment shift of the latest run on this line, and whether the open link's start still
+    // waits for the shift of its first run.
+    int runShift = 0;
+    bool linkStartPending = false;
 
     // Text widths found by a line's measuring pass, replayed in the same order by its drawing
     // pass (the same runs with the same fonts), so each width is measured once.
@@ -223,6 +236,24 @@ void DrawRunText(TContext& c, const TMarkupState& s, int drawX, const char* p, i
     ::TextOutA(c.dc, drawX, top, p, n);
 }
 
+// How far a run of this width is moved right when drawn in centred or right-aligned multi-line
+// text. It is also remembered as the shift of the latest run, so that link rectangles cover the
+// link where it is drawn, not where it was laid out.
+int AlignShift(TContext& c, int runWidth) {
+    int shift = 0;
+    if (!c.calc && !c.singleLine) {
+        const int width = c.rc.right - c.rc.left;
+        if (c.flags & DT_CENTER) shift += (width - runWidth) / 2;
+        if (c.flags & DT_RIGHT) shift += width - runWidth;
+    }
+    c.runShift = shift;
+    if (c.linkStartPending) {
+        c.linkStart.x += shift;
+        c.linkStartPending = false;
+    }
+    return shift;
+}
+
 // Lays out the run [p, end) from the current x. Returns the bytes consumed; sets `overflow`
 // when the line ends inside (or right before) the run.
 int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char* p, const char* end,
@@ -282,16 +313,20 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
             while (k > 0 && IsAsciiLetter(p[bounds[k - 1]]) && bounds[k] - bounds[k - 1] == 1) --k;
             if (k > 0 || c.x > lineLeft) chars = k;
         }
-        // A line must make progress: at its start, at least one character goes on it.
-        if (chars == 0 && c.x <= lineLeft) chars = 1;
+        // A line must make progress: at its start, at least one character goes on it, and
+        // the ellipsis may not take that one away again, or the next line would start at the
+        // same place for ever.
+        const size_t least = c.x <= lineLeft ? 1 : 0;
+        chars = std::max(chars, least);
         bool ellipsis = false;
+        int dots = 0;
         if ((c.flags & DT_END_ELLIPSIS) && chars > 0) {
-            const int dots = Measured(c, [&] {
+            dots = Measured(c, [&] {
                 ++HtmlTextMeasureCount();
                 return static_cast<int>(Extent(c.dc, "...", 3).cx);
             });
             for (int cut = 0;
-                 cut < 2 && chars > 0 &&
+                 cut < 2 && chars > least &&
                  c.x + Measured(c, [&] { return prefixWidth(chars); }) + dots > c.rc.right;
                  ++cut)
                 --chars;
@@ -299,21 +334,17 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         }
         take = bounds[chars];
         size.cx = Measured(c, [&] { return prefixWidth(chars); });
+        const int drawX = c.x + AlignShift(c, size.cx + dots);
         if (pass.drawing) {
-            DrawRunText(c, s, c.x, p, take);
-            if (ellipsis) DrawRunText(c, s, c.x + size.cx, "...", 3);
+            DrawRunText(c, s, drawX, p, take);
+            if (ellipsis) DrawRunText(c, s, drawX + size.cx, "...", 3);
         }
         c.x = ellipsis ? c.rc.right : c.x + size.cx;
         if (pass.final) c.maxX = std::max(c.maxX, c.x);
         return take;
     }
-    if (pass.drawing) {
-        int drawX = c.x;
-        const int width = c.rc.right - c.rc.left;
-        if (!c.singleLine && (c.flags & DT_CENTER)) drawX += (width - size.cx) / 2;
-        if (!c.singleLine && (c.flags & DT_RIGHT)) drawX += width - size.cx;
-        DrawRunText(c, s, drawX, p, take);
-    }
+    const int drawX = c.x + AlignShift(c, size.cx);
+    if (pass.drawing) DrawRunText(c, s, drawX, p, take);
     c.x += size.cx;
     if (pass.final) c.maxX = std::max(c.maxX, c.x);
     return take;
@@ -432,6 +463,7 @@ void CloseLink(TContext& c, TMarkupState& s, const TPass& pass, int right) {
     }
     if (pass.final) ++c.links.index;
     s.linkOpen = false;
+    c.linkStartPending = false;
 }
 
 TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, const char* arg,
@@ -448,6 +480,8 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
                                      : RendererLink::LinkColor(c.manager));
             PushFont(c, s, f.underline ? f : Variant(c, f, f.bold, true, f.italic), pass);
             c.linkStart = {c.x, c.y};
+            c.linkStartPending = true;
+            c.runShift = 0;  // an empty link ends where it starts
             break;
         }
         case 'b':
@@ -530,7 +564,7 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
 TagResult CloseTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, int lineLeft) {
     switch (letter) {
         case 'a':
-            if (s.linkOpen) CloseLink(c, s, pass, c.x);
+            if (s.linkOpen) CloseLink(c, s, pass, c.x + c.runShift);
             PopKeepBottom(s.colors);
             PopKeepBottom(s.fonts);
             break;
@@ -580,6 +614,10 @@ enum class LineEnd { TextEnd, Break, Overflow };
 LineEnd RunLine(TContext& c, TMarkupState& s, const TPass& pass, const char*& p) {
     const int lineLeft = c.rc.left;
     c.x = lineLeft;
+    c.runShift = 0;
+    // A link continued from the line before starts again at this line's left (each pass).
+    if (s.linkOpen) c.linkStart = {lineLeft, c.y};
+    c.linkStartPending = s.linkOpen;
     if (pass.drawing) ::SetBkMode(c.dc, s.selected ? OPAQUE : TRANSPARENT);
     while (*p != '\0') {
         if (*p == '\n') {
@@ -609,8 +647,7 @@ LineEnd RunLine(TContext& c, TMarkupState& s, const TPass& pass, const char*& p)
         if (!s.raw && IsOpenTag(p)) {
             const char letter = p[1];
             const char* arg = p + 2;
-            const char* close = arg;
-            while (*close != '\0' && !IsCloseBracket(*close)) ++close;
+            const char* close = TagArgumentEnd(arg);
             const TagResult r = OpenTag(c, s, pass, letter, arg, close, lineLeft);
             if (r == TagResult::BreakBefore) return LineEnd::Break;
             p = *close != '\0' ? close + 1 : close;
@@ -721,7 +758,8 @@ void CRenderer::DrawHtmlText(HDC dc, CWindowManagerUI* manager, RECT& rect, LPCS
         }
         // A link still open continues on the next line as a new link with the same text.
         if (s.linkOpen) {
-            CloseLink(c, s, TPass{false, true}, std::min(c.x, static_cast<int>(c.rc.right)));
+            CloseLink(c, s, TPass{false, true},
+                      std::min(c.x + c.runShift, static_cast<int>(c.rc.right)));
             s.linkOpen = true;
             if (c.links.index < c.links.capacity && c.links.texts != nullptr)
                 c.links.texts[c.links.index] = s.linkText;
@@ -731,6 +769,9 @@ void CRenderer::DrawHtmlText(HDC dc, CWindowManagerUI* manager, RECT& rect, LPCS
         lastBottom = c.y + c.lineHeight;
         if (end == LineEnd::TextEnd) break;
         if (end == LineEnd::Overflow && c.singleLine) break;
+        // Every line takes at least one character or tag; a line that took nothing would be
+        // followed by the same line again, without end.
+        if (p == lineText) break;
         c.y += c.lineHeight;
         c.lineHeight = s.Spacing() + s.FontLineHeight();
         c.linkStart = {c.rc.left, c.y};
