@@ -129,6 +129,9 @@ RECT CTextUI::MeasureText(RECT rect) {
     CMeasureDC dc(manager_);
     if (dc.get() == nullptr || text_.empty()) return RECT{rect.left, 0, rect.left, 0};
     if (showHtml_) {
+        // Markup needs the manager's fonts and some width to lay out in; without them it takes
+        // no room (the renderer would leave the 9999-high input rectangle as it is).
+        if (manager_ == nullptr || ::IsRectEmpty(&rect)) return RECT{rect.left, 0, rect.left, 0};
         int links = 0;
         CRenderer::DrawHtmlText(dc.get(), manager_, rect, text_.c_str(), 0, nullptr, nullptr, links,
                                 textStyle_ | TextCalcRect);

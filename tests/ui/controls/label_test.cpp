@@ -397,6 +397,19 @@ TEST(TextControl, PlainTextIsMeasuredForReal) {
     EXPECT_EQ(4, text->MeasureSize(SIZE{120, 0}).cx);  // the padding alone
 }
 
+TEST(TextControl, MarkupWithoutRoomOrManagerTakesNoHeight) {
+    CTextUI alone;
+    alone.SetShowHtml(true);
+    alone.SetText("<b>some</b> text");
+    EXPECT_EQ(0, alone.MeasureSize(SIZE{200, 0}).cy);
+    Scene scene;
+    auto* text = scene.Add(new CTextUI(), RECT{0, 0, 10, 10});
+    text->SetShowHtml(true);
+    text->SetText("<b>some</b> text");
+    EXPECT_EQ(0, text->MeasureSize(SIZE{0, 0}).cy);  // narrower than its padding
+    EXPECT_GT(text->MeasureSize(SIZE{200, 0}).cy, 0);
+}
+
 TEST(TextControl, LinksHoverAndNotify) {
     Scene scene(300, 100);
     scene.manager.AddFont("Tahoma", 16, false, false, false);
