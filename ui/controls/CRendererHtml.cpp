@@ -82,12 +82,13 @@ const char* TagArgumentEnd(const char* p) {
     return p;
 }
 
-// Byte offsets of the character boundaries of [p, p + n): 0, ..., n.
-std::vector<int> CharBoundaries(const char* p, int n) {
+// Byte offsets of the character boundaries of [p, p + n): 0, ..., n; or of its first
+// `maxChars` characters only.
+std::vector<int> CharBoundaries(const char* p, int n, size_t maxChars) {
     std::vector<int> b;
     b.push_back(0);
     int i = 0;
-    while (i < n) {
+    while (i < n && b.size() <= maxChars) {
         i += (::IsDBCSLeadByte(static_cast<BYTE>(p[i])) && i + 1 < n) ? 2 : 1;
         b.push_back(i);
     }
@@ -161,6 +162,11 @@ struct TContext {
     // pass (the same runs with the same fonts), so each width is measured once.
     std::vector<int> widths;
     size_t replay = 0;
+
+    // The latest run of plain text found, [runFrom, runTo), and whether in raw mode.
+    const char* runFrom = nullptr;
+    const char* runTo = nullptr;
+    bool runRaw = false;
     bool replaying = false;
 };
 
@@ -281,10 +287,21 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         ++HtmlTextMeasureCount();
         return static_cast<int>(Extent(c.dc, p, bounds[count]).cx);
     };
+    // Only a prefix that could fit is measured, doubled while all of it fits: a long run
+    // that is cut on many lines would otherwise be measured whole on each of them.
     auto findCut = [&] {
-        bounds = CharBoundaries(p, n);
-        lo = static_cast<size_t>(Measured(
-            c, [&] { return static_cast<int>(FitCount(c.dc, p, n, bounds, room, prefixWidths)); }));
+        bounds.clear();
+        lo = static_cast<size_t>(Measured(c, [&] {
+            size_t limit = 16 + 2 * static_cast<size_t>(std::max(room, 0) / average);
+            for (;;) {
+                bounds = CharBoundaries(p, n, limit);
+                const size_t fit = FitCount(c.dc, p, bounds.back(), bounds, room, prefixWidths);
+                if (fit < bounds.size() - 1 || bounds.back() == n) return static_cast<int>(fit);
+                limit *= 2;
+            }
+        }));
+        // Replayed: the boundaries up to one character past the cut are enough.
+        if (bounds.empty()) bounds = CharBoundaries(p, n, lo + 1);
         cutFound = true;
     };
     if (static_cast<long long>(n) * average <=
@@ -298,7 +315,7 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         // Estimated past the edge: one fit measurement finds the cut, and also tells when
         // the whole run fits after all (with its width), so it is never measured twice.
         findCut();
-        if (lo == bounds.size() - 1) {
+        if (lo == bounds.size() - 1 && bounds.back() == n) {
             size.cx = Measured(c, [&] { return prefixWidth(lo); });
             fits = true;
         }
@@ -654,7 +671,13 @@ LineEnd RunLine(TContext& c, TMarkupState& s, const TPass& pass, const char*& p)
             if (r == TagResult::BreakAfter) return LineEnd::Break;
             continue;
         }
-        const char* end = RunEnd(p, s.raw);
+        // A run cut on one line goes on at a character boundary on the next, where it still
+        // ends at the same place: found once, not again on every line.
+        const bool sameRun = p >= c.runFrom && p < c.runTo && s.raw == c.runRaw;
+        const char* end = sameRun ? c.runTo : RunEnd(p, s.raw);
+        c.runFrom = p;
+        c.runTo = end;
+        c.runRaw = s.raw;
         if (end == p) end = p + 1;  // a lone bracket that starts nothing is plain text
         bool overflow = false;
         p += LayOutRun(c, s, pass, p, end, lineLeft, overflow);
