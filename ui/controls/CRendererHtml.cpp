@@ -162,12 +162,12 @@ struct TContext {
     // pass (the same runs with the same fonts), so each width is measured once.
     std::vector<int> widths;
     size_t replay = 0;
+    bool replaying = false;
 
     // The latest run of plain text found, [runFrom, runTo), and whether in raw mode.
     const char* runFrom = nullptr;
     const char* runTo = nullptr;
     bool runRaw = false;
-    bool replaying = false;
 };
 
 // ---------------------------------------------------------------------------------------------
