@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "ui/core/CWindowManagerUI.h"
 
 namespace uirobust {
 
@@ -30,6 +33,8 @@ private:
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
+    std::unique_ptr<SkinUI::CWindowManagerUI> markupManager_;
+    unsigned markupTexts_ = 0;
 };
 
 }  // namespace uirobust
