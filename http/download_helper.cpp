@@ -19,6 +19,7 @@
 #include "http/download_registry.h"
 #include "http/http_global.h"
 #include "http/http_lock.h"
+#include "http/https_rule.h"
 #include "http/platform_file.h"
 
 namespace {
@@ -182,10 +183,7 @@ bool DownloadHelper::Perform() {
 // ---------------------------------------------------------------------------------------------
 
 void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
-    if (url_.size() >= 5 && url_.compare(0, 5, "https") == 0) {
-        CurlOptionSeam::SetLong(easy, CURLOPT_SSL_VERIFYPEER, 0L);
-        CurlOptionSeam::SetLong(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-    }
+    HttpsRule::Apply(easy, url_);
 }
 
 double DownloadHelper::ProbeFileSize() {

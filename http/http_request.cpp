@@ -34,6 +34,10 @@ void HttpRequest::AddRequestHeader(const std::string& line) {
     if (helper_) helper_->AddHeader(line);
 }
 
+void HttpRequest::SetPinnedPublicKey(const std::string& pins) {
+    if (helper_) helper_->SetPinnedPublicKey(pins);
+}
+
 int HttpRequest::GetRequestId() const {
     return helper_ ? helper_->Id() : -1;
 }

@@ -25,6 +25,9 @@ public:
     void SetTimeout(long milliseconds);
     // A full header line sent with the next perform only.
     void AddRequestHeader(const std::string& line);
+    // Public-key pins ("sha256//<base64>", several joined by ';') every server of this request
+    // must match; a mismatch fails the request. Also limits the request to https.
+    void SetPinnedPublicKey(const std::string& pins);
 
     // The outcome of the last perform.
     int GetRequestId() const;

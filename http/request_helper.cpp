@@ -6,6 +6,7 @@
 #include "http/append_to_string.h"
 #include "http/curl_option_seam.h"
 #include "http/http_global.h"
+#include "http/https_rule.h"
 
 namespace {
 
@@ -33,12 +34,7 @@ RequestHelper::~RequestHelper() {
 
 void RequestHelper::SetUrl(const std::string& url) {
     if (!easy_) return;
-    // Case-sensitive on purpose: only the lower-case scheme turns certificate checks off, and
-    // nothing turns them on again for this handle.
-    if (url.size() >= 5 && url.compare(0, 5, "https") == 0) {
-        CurlOptionSeam::SetLong(easy_, CURLOPT_SSL_VERIFYPEER, 0L);
-        CurlOptionSeam::SetLong(easy_, CURLOPT_SSL_VERIFYHOST, 0L);
-    }
+    HttpsRule::Apply(easy_, url);
     CurlOptionSeam::SetText(easy_, CURLOPT_URL, url.c_str());
 }
 
@@ -48,6 +44,14 @@ void RequestHelper::SetResultCallback(ResultCallback callback) {
 
 void RequestHelper::SetTimeout(long milliseconds) {
     if (easy_) CurlOptionSeam::SetLong(easy_, CURLOPT_TIMEOUT_MS, milliseconds);
+}
+
+void RequestHelper::SetPinnedPublicKey(const std::string& pins) {
+    if (!easy_ || pins.empty()) return;
+    // libcurl checks the pin itself, whatever the certificate checks are set to.
+    CurlOptionSeam::SetText(easy_, CURLOPT_PINNEDPUBLICKEY, pins.c_str());
+    CurlOptionSeam::SetText(easy_, CURLOPT_PROTOCOLS_STR, "https");
+    CurlOptionSeam::SetText(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "https");
 }
 
 void RequestHelper::AddHeader(const std::string& line) {

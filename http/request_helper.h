@@ -22,6 +22,10 @@ public:
     void SetTimeout(long milliseconds);
     // A full header line ("Name: value") sent with the next perform only.
     void AddHeader(const std::string& line);
+    // Public-key pins in libcurl's form ("sha256//<base64>", several joined by ';'). Once set,
+    // every connection of this worker must present one of those keys, and only https is
+    // spoken (a redirect to plain http would leave the pin behind). Empty text changes nothing.
+    void SetPinnedPublicKey(const std::string& pins);
 
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.

@@ -18,6 +18,7 @@
 
 #include "http/http_downloader.h"
 #include "http/http_request.h"
+#include "loader/held_package.h"
 #include "ui/controls/CProgressUI.h"
 #include "ui/core/CSkinBuilder.h"
 #include "ui/core/CWindowManagerUI.h"
@@ -78,6 +79,17 @@ public:
     bool installMode = false;
     std::string installDir;
 
+    // Trust settings, set by the entry point before the window is created: the version
+    // service's public-key pins (empty: none), and whether a package is started only with a
+    // valid "sha256" in the reply.
+    std::string versionServicePin;
+    bool requirePackageSha256 = false;
+    // The reply's "sha256": whether it was there at all, and its text when it was a string.
+    bool packageSha256Named = false;
+    std::string packageSha256;
+    // The downloaded package from its check until the window is gone.
+    HeldPackage heldPackage;
+
 private:
     // What transfer callbacks go through: they may run on the download worker after this
     // object is gone (the worker outlives it), so they reach it only while the gate is open,
@@ -105,6 +117,12 @@ private:
     void PostToWindow(UINT message, WPARAM wParam = 0);
     // The progress bar of this window, or null.
     ProgressBar* FindProgressBar();
+    // Whether the reply allows a package to be started at all: with a "sha256" named, or
+    // one required, it must be 64 hexadecimal digits.
+    bool PackageChecksumUsable() const;
+    // Holds the downloaded package at targetPath and, when a checksum applies, hashes the
+    // held bytes; true when the package may be started.
+    bool HoldAndCheckPackage();
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
 };

@@ -7,9 +7,15 @@
 // thread turns into LaunchTarget(true). So the hand-over keeps its order (hide, start, post
 // WM_CLOSE), the progress bar is only touched by its own thread, and a report that arrives
 // after the window or this object is gone has no effect.
+//
+// Trust: the version query may be pinned to the service's public keys, and a package is
+// started only when its bytes match the reply's "sha256" (when named, or when required). The
+// package is held against writing from before its hash until the window is gone, so the
+// checked bytes are the started ones.
 #include <vector>
 
 #include "loader/loader_wnd.h"
+#include "loader/package_digest.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
 
@@ -59,6 +65,8 @@ void LoaderWnd::StartUpdate() {
         if (gate->owner != nullptr) gate->owner->OnTransferDone(id, success ? 1 : 0, text);
     };
     request.SetRequestUrl(loader::VersionQueryUrl(versionServiceUrl));
+    // A pin mismatch fails the query like any transport error.
+    request.SetPinnedPublicKey(versionServicePin);
     request.SetRequestId(kVersionQueryId);
     request.SetResultCallback(onDone);
     // Synchronous: the reply (or the failure) has been handled when this returns. A failed
@@ -76,6 +84,11 @@ void LoaderWnd::StartUpdate() {
     // Download branch: the package goes to a temporary file named after the tick count
     // (a non-zero unique number: nothing is created or probed).
     installMode = true;
+    if (!PackageChecksumUsable()) {
+        // Nothing that arrived could ever be started: end as a failed download ends.
+        PostToWindow(WM_CLOSE);
+        return;
+    }
     char tempDir[kTempDirSize] = {};
     GetTempPathA(kTempDirSize, tempDir);
     char tempName[kTempNameSize] = {};
@@ -112,6 +125,8 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
+    packageSha256Named = reply.hasSha256;
+    packageSha256 = reply.sha256;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -121,6 +136,12 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
 void LoaderWnd::LaunchTarget(bool asInstaller) {
     ShowWindow(false);
     if (targetPath.empty()) {
+        PostToWindow(WM_CLOSE);
+        return;
+    }
+    if (asInstaller && !HoldAndCheckPackage()) {
+        heldPackage.Release();
+        DeleteFileA(targetPath.c_str());
         PostToWindow(WM_CLOSE);
         return;
     }
@@ -147,6 +168,20 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     PostToWindow(WM_CLOSE);
 }
 
+bool LoaderWnd::PackageChecksumUsable() const {
+    if (!packageSha256Named && !requirePackageSha256) return true;
+    loader::Sha256Digest expected;
+    return loader::ParseSha256Hex(packageSha256, expected);
+}
+
+bool LoaderWnd::HoldAndCheckPackage() {
+    const bool held = heldPackage.Hold(targetPath);
+    if (!packageSha256Named && !requirePackageSha256) return true;
+    loader::Sha256Digest expected, actual;
+    return held && loader::ParseSha256Hex(packageSha256, expected) &&
+           heldPackage.ComputeSha256(actual) && actual == expected;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Progress and marshalling
 // ---------------------------------------------------------------------------------------------
@@ -168,6 +203,7 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
             // Nothing is posted to the handle once it is gone (the platform may reuse it).
             std::lock_guard<std::recursive_mutex> hold(gate_->lock);
             gate_->window = nullptr;
+            heldPackage.Release();
             return false;
         }
         default:

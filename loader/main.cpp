@@ -7,7 +7,9 @@
 
 #include <curl/curl.h>
 
+#include "http/https_rule.h"
 #include "loader/loader_wnd.h"
+#include "loader/trust_settings.h"
 #include "loader/version_service_url.h"
 
 namespace {
@@ -22,10 +24,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     SkinUI::CWindowManagerUI::SetInstance(instance);
     CoInitialize(nullptr);
     curl_global_init(kCurlInitFlags);
+    HttpsRule::SetVerifyPeers(loader::kTlsVerify);
     int exitCode = 0;
     {
         LoaderWnd window;
         window.versionServiceUrl = loader::kVersionServiceUrl;
+        window.versionServicePin = loader::kVersionServicePin;
+        window.requirePackageSha256 = loader::kRequirePackageSha256;
         if (window.Create(nullptr, "Loader", kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {
             // Without a window nothing would ever post the quit message.
             exitCode = 1;

@@ -33,6 +33,8 @@ VersionReply ParseVersionReply(const std::string& text) {
     if (!document.IsObject()) return reply;
     reply.hasUrl = ReadStringMember(document, "url", reply.url);
     reply.hasVersion = ReadStringMember(document, "version", reply.version);
+    reply.hasSha256 = document.FindMember("sha256") != document.MemberEnd();
+    ReadStringMember(document, "sha256", reply.sha256);
     return reply;
 }
 

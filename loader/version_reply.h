@@ -1,5 +1,6 @@
 // Reads the version service's reply: a JSON object whose string members "url" and "version"
-// name the installer package and the current client version.
+// name the installer package and the current client version, and whose optional member
+// "sha256" is the package's checksum.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +15,16 @@ struct VersionReply {
     std::string url;
     bool hasVersion = false;  // the root is an object whose first "version" is a string
     std::string version;
+    // The root is an object with a member "sha256", of whatever type: a publisher who sends
+    // it means the package to be checked, so a value that is no checksum must fail the check
+    // rather than count as absent.
+    bool hasSha256 = false;
+    std::string sha256;  // its text when the first "sha256" is a string; empty otherwise
 };
 
-// Parses text as standard JSON (one root value, only white space after it). A member that is
-// missing, not a string, or in a root that is not an object counts as absent. When a name
-// occurs more than once, its first occurrence decides.
+// Parses text as standard JSON (one root value, only white space after it). A "url" or
+// "version" that is missing, not a string, or in a root that is not an object counts as
+// absent. When a name occurs more than once, its first occurrence decides.
 VersionReply ParseVersionReply(const std::string& text);
 
 }  // namespace loader

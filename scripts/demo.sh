@@ -3,16 +3,19 @@
 #   - builds loader.exe (tree build/demo) with its version service URL pointing at a local
 #     HTTPS demo service: Debian's nginx on 127.0.0.1 with a self-signed certificate, serving
 #     the JSON reply at /Home/version/ and an installer package of a few MB (ranges on,
-#     throttled so the progress bar visibly moves);
+#     throttled so the progress bar visibly moves); in the safe configuration: the service
+#     pinned to its certificate's key, and a package started only when the reply's "sha256"
+#     matches it;
 #   - puts an outdated stand-in client into a fresh wine prefix's Uninstall entry;
 #   - runs the loader under wine (on $DISPLAY when set, otherwise on a private Xvfb), saves
 #     screenshots of its window while the package downloads, and shows which program the
 #     loader started, with which command line and "INSTALLPATH";
 #   - stops everything it started.
 #
-#   ./scripts/demo.sh [--current] [--port N] [--size MB] [--rate KB/s]
+#   ./scripts/demo.sh [--current] [--tamper] [--port N] [--size MB] [--rate KB/s]
 #     --current   the installed client is current: the loader starts it with "ignore-update"
 #                 instead of downloading
+#     --tamper    the served package's bytes differ from the reply's checksum: nothing starts
 #     --port      the demo service's port (default 18443; built into the demo loader)
 #     --size      package size in MB (default 6)      --rate  download rate limit (default 1500)
 set -euo pipefail
@@ -20,16 +23,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
 mode=download
+tamper=0
 port=${DEMO_PORT:-18443}
 size_mb=6
 rate_kb=1500
 while [ $# -gt 0 ]; do
   case $1 in
     --current) mode=current ;;
+    --tamper) tamper=1 ;;
     --port) port=$2; shift ;;
     --size) size_mb=$2; shift ;;
     --rate) rate_kb=$2; shift ;;
-    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -44,11 +49,20 @@ say() { printf '\n[demo] %s\n' "$*"; }
 service_url="https://127.0.0.1:$port/Home/version/"
 tree=$BUILD_DIR/demo
 mkdir -p "$tree"
+# The demo service's certificate comes first: the loader is built with the pin of its key.
+cert=$BUILD_DIR/demo-cert
+mkdir -p "$cert"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$cert/key.pem" -out "$cert/cert.pem" \
+  -days 2 -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
+  >/dev/null 2>&1
+pin="sha256//$(openssl x509 -in "$cert/cert.pem" -pubkey -noout | openssl pkey -pubin -outform der |
+  openssl dgst -sha256 -binary | base64)"
 cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" \
   -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" -DLOADER_VERSION_SERVICE_URL="$service_url" \
+  -DLOADER_VERSION_SERVICE_PIN="$pin" -DLOADER_REQUIRE_PACKAGE_SHA256=ON \
   >"$tree.configure.log" 2>&1 || { cat "$tree.configure.log"; exit 1; }
-say "building loader.exe for $service_url"
+say "building loader.exe for $service_url, pinned to $pin, package checksum required"
 cmake --build "$tree" -j"$(nproc)" --target loader window_probe standin_installer \
   standin_client_v1_0_0_9 standin_client_v2_3_0_11
 loader_exe=$tree/loader/loader.exe
@@ -64,14 +78,15 @@ mkdir -p "$RUN_DIR"
 
 site=$RUN_DIR/site
 mkdir -p "$site/packages" "$RUN_DIR/nginx"
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$RUN_DIR/key.pem" -out "$RUN_DIR/cert.pem" \
-  -days 2 -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
-  >/dev/null 2>&1
 # The package is the stand-in installer with padding after its image (Windows ignores it).
 cp "$fixtures/installer/installer.exe" "$site/packages/Setup.exe"
 head -c $((size_mb * 1024 * 1024)) /dev/urandom >>"$site/packages/Setup.exe"
+sha256=$(sha256sum "$site/packages/Setup.exe" | cut -d' ' -f1)
+# Tampered: one more byte on the way, after the publisher computed the checksum.
+[ $tamper = 0 ] || printf 'x' >>"$site/packages/Setup.exe"
 if [ $mode = current ]; then version=2.3.0.11; else version=2.0.0.0; fi
-reply=$(printf '{"version":"%s","url":"https://127.0.0.1:%s/packages/Setup.exe"}' "$version" "$port")
+reply=$(printf '{"version":"%s","url":"https://127.0.0.1:%s/packages/Setup.exe","sha256":"%s"}' \
+  "$version" "$port" "$sha256")
 cat >"$RUN_DIR/nginx/nginx.conf" <<EOF
 daemon off;
 master_process off;
@@ -88,8 +103,8 @@ http {
   scgi_temp_path $RUN_DIR/nginx/scgi;
   server {
     listen 127.0.0.1:$port ssl;
-    ssl_certificate $RUN_DIR/cert.pem;
-    ssl_certificate_key $RUN_DIR/key.pem;
+    ssl_certificate $cert/cert.pem;
+    ssl_certificate_key $cert/key.pem;
     root $site;
     location = /Home/version/ {
       default_type application/json;
@@ -163,11 +178,20 @@ set -e
 say "loader exit code: $code"
 # A program the loader started may still be writing its record.
 for _ in $(seq 50); do [ -s "$records" ] && break; sleep 0.1; done
+say "the version service was pinned: the loader accepted only the key $pin"
 if [ -s "$records" ]; then
   say "the loader started:"
   tr -d '\r' <"$records" | grep -E '^(exe|cmdline|installpath|installpath-state)=' | sed 's/^/  /'
+  if grep -q '^cmdline=silence' "$records"; then
+    say "package verified: its SHA-256 matched the reply's $sha256"
+  fi
 else
   say "the loader started nothing"
+  if [ $tamper = 1 ]; then
+    left=$(find "$WINEPREFIX/drive_c/users" -iname '~un*.tmp*' | wc -l)
+    say "the served package did not match the reply's SHA-256 $sha256: not started" \
+      "($left downloaded package file(s) left behind)"
+  fi
 fi
 say "requests the demo service saw:"
 sed 's/^/  /' "$RUN_DIR/nginx/access.log"

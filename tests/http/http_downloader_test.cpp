@@ -24,6 +24,7 @@
 #include "http/download_registry.h"
 #include "http/http_global.h"
 #include "http/http_request.h"
+#include "http/https_rule.h"
 #include "http/platform_thread.h"
 #include "support/server_client.h"
 #include "support/test_env.h"
@@ -231,6 +232,37 @@ TEST_F(Downloads, ProbeAndPartsGetTheirOptionsAndTheHttpsRuleOnEveryHandle) {
         if (ruleApplies) {
             EXPECT_EQ(ranges, (std::set<std::string>{"0-2796201", "2796202-5592403", "5592404-"}));
         }
+    }
+}
+
+TEST_F(Downloads, WithPeerVerificationOnProbeAndPartsKeepBothChecksOn) {
+    HttpsRule::SetVerifyPeers(true);
+    OptionRecorder recorder;
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=1000", true);
+    const bool started = downloader.StartDownload() != nullptr;
+    const bool idle = started && watch.WaitForIdle();
+    HttpsRule::SetVerifyPeers(false);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(idle);
+#ifdef _WIN32
+    // Schannel under wine accepts the self-signed certificate: the probe and one part run.
+    EXPECT_TRUE(watch.success()) << watch.text();
+    const size_t handles = 2;
+#else
+    // OpenSSL refuses the self-signed certificate: the probe fails and nothing follows.
+    EXPECT_EQ(watch.resultCalls(), 0);
+    EXPECT_FALSE(dltest::Exists(target));
+    const size_t handles = 1;
+#endif
+    const auto groups = PerHandle(recorder.Records());
+    ASSERT_EQ(groups.size(), handles);
+    for (const auto& g : groups) {
+        ASSERT_NE(Find(g, CURLOPT_SSL_VERIFYPEER), nullptr);
+        EXPECT_EQ(Find(g, CURLOPT_SSL_VERIFYPEER)->number, 1L);
+        ASSERT_NE(Find(g, CURLOPT_SSL_VERIFYHOST), nullptr);
+        EXPECT_EQ(Find(g, CURLOPT_SSL_VERIFYHOST)->number, 2L);
     }
 }
 

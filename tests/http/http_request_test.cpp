@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "http/http_global.h"
+#include "http/https_rule.h"
 #include "support/server_client.h"
 #include "support/test_env.h"
 #include "tests/http/option_recorder.h"
@@ -34,6 +35,12 @@ void Prepare(HttpRequest& request, Outcome& outcome, const std::string& url) {
         outcome.text = text;
     });
 }
+
+// Peer verification on (as a product built with LOADER_TLS_VERIFY=ON) for its lifetime.
+struct VerifyPeersOn {
+    VerifyPeersOn() { HttpsRule::SetVerifyPeers(true); }
+    ~VerifyPeersOn() { HttpsRule::SetVerifyPeers(false); }
+};
 
 int CountOccurrences(const std::string& text, const std::string& what) {
     int n = 0;
@@ -88,6 +95,20 @@ TEST(HttpRequestHttpsRule, HttpAfterHttpsOnOneWorkerLeavesVerificationOff) {
                                        CURLOPT_URL}));
 }
 
+TEST(HttpRequestHttpsRule, WithPeerVerificationOnHttpsKeepsBothChecksOn) {
+    VerifyPeersOn on;
+    HttpRequest request;
+    OptionRecorder recorder;
+    request.SetRequestUrl("https://127.0.0.1/a");
+    request.SetRequestUrl("http://127.0.0.1/b");
+    const auto records = recorder.Records();
+    ASSERT_EQ(recorder.Options(),
+              (std::vector<CURLoption>{CURLOPT_SSL_VERIFYPEER, CURLOPT_SSL_VERIFYHOST, CURLOPT_URL,
+                                       CURLOPT_URL}));
+    EXPECT_EQ(records[0].number, 1L);
+    EXPECT_EQ(records[1].number, 2L);
+}
+
 // What the rule means on the wire. libcurl reads the scheme case-insensitively, so an
 // "HTTPS://" URL is a real https request that keeps libcurl's default verification on.
 TEST(HttpRequestHttpsRule, SelfSignedServerIsRejectedUnlessTheRuleTurnedChecksOff) {
@@ -118,6 +139,17 @@ TEST(HttpRequestHttpsRule, SelfSignedServerIsRejectedUnlessTheRuleTurnedChecksOf
         request.PerformRequest();
         EXPECT_EQ(outcome.calls, 2);
         EXPECT_TRUE(outcome.success) << request.GetErrorText();
+    }
+    {
+        // With peer verification on, the lower-case scheme keeps the checks as well.
+        VerifyPeersOn on;
+        HttpRequest request;
+        Outcome outcome;
+        Prepare(request, outcome, testenv::ServerUrl(true, path));
+        request.PerformRequest();
+        EXPECT_EQ(outcome.calls, 1);
+        EXPECT_FALSE(outcome.success);
+        EXPECT_EQ(request.GetErrorText(), curl_easy_strerror(CURLE_PEER_FAILED_VERIFICATION));
     }
 #endif
 }

@@ -1,6 +1,7 @@
 // Shared helpers of the loader's Windows tests (see loader_test_support.h).
 #include "loader_test_support.h"
 
+#include <bcrypt.h>
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -36,6 +37,48 @@ std::string ReadFileBytes(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Sha256Hex(const std::string& bytes) {
+    unsigned char digest[32] = {};
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return {};
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) >= 0) {
+        BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                       static_cast<ULONG>(bytes.size()), 0);
+        BCryptFinishHash(hash, digest, sizeof(digest), 0);
+        BCryptDestroyHash(hash);
+    }
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+    std::string hex;
+    for (unsigned char b : digest) {
+        char pair[3];
+        std::snprintf(pair, sizeof(pair), "%02x", b);
+        hex += pair;
+    }
+    return hex;
+}
+
+DWORD OpenForWritingElsewhere(const std::string& path) {
+    // The stand-in only tries the open when this variable names a file; only its own
+    // environment gets it.
+    SetEnvironmentVariableA("LOADER_TEST_TRY_WRITE", path.c_str());
+    const std::string program =
+        WindowsPath(testenv::Env("LOADER_TEST_FIXTURES") + "/installer/installer.exe");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableA("LOADER_TEST_TRY_WRITE", nullptr);
+    if (!started) return ~0u;
+    WaitForSingleObject(process.hProcess, 10000);
+    DWORD code = ~0u;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
 }
 
 // ---------------------------------------------------------------------------------------------

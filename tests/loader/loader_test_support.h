@@ -19,6 +19,11 @@ std::string WindowsPath(const std::string& unixPath);
 std::string ClientFolder(const std::string& variant);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
+// SHA-256 of bytes as 64 lower-case hexadecimal digits (straight from CNG, for expectations).
+std::string Sha256Hex(const std::string& bytes);
+// Has another process (the stand-in installer) open path for writing, sharing everything;
+// its error code: 0 when the open succeeded, 32 for a sharing violation.
+DWORD OpenForWritingElsewhere(const std::string& path);
 
 // ---- the Uninstall entry ----
 // Writes Software\...\Uninstall\Tesmar under root in the given registry view and removes it

@@ -4,6 +4,7 @@
 // package and the version reply served over HTTPS by the local test server.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -59,6 +60,14 @@ protected:
 
     static std::string Reply(const std::string& url, const std::string& version) {
         return "{\"url\":\"" + url + "\",\"version\":\"" + version + "\"}";
+    }
+
+    // A reply whose "sha256" member holds the JSON value sha256 (none when empty).
+    static std::string Reply(const std::string& url, const std::string& version,
+                             const std::string& sha256) {
+        std::string text = Reply(url, version);
+        if (!sha256.empty()) text.insert(text.size() - 1, ",\"sha256\":" + sha256);
+        return text;
     }
 
     // Creates, shows and runs the window; true when its message loop ended.
@@ -333,6 +342,75 @@ TEST_F(UpdateFlow, EmptyPackageIsStillHandedOver) {
     EXPECT_LT(IndexOf(WM_SHOWWINDOW, FALSE), IndexOf(WM_CLOSE, 0));
     for (unsigned v : ProgressValues()) EXPECT_LE(v, 100u);
     EXPECT_TRUE(records.AfterGrace().empty());
+}
+
+// ---- package checksum ------------------------------------------------------------------------
+
+TEST_F(UpdateFlow, APackageMatchingItsChecksumIsStarted) {
+    loader->requirePackageSha256 = true;
+    const std::string package = InstallerPackage();
+    std::string digest = loadertest::Sha256Hex(installerBytes);
+    ASSERT_EQ(digest.size(), 64u);
+    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(RunWithReply(Reply(package, "1", "\"" + digest + "\"")));
+    ExpectInstallerStarted("");
+}
+
+TEST_F(UpdateFlow, APackageWithoutAMatchingChecksumIsNeitherStartedNorKept) {
+    const std::string bytes = loadertest::ReadFileBytes(testenv::Env("LOADER_TEST_FIXTURES") +
+                                                        "/installer/installer.exe");
+    const std::string digest = loadertest::Sha256Hex(bytes);
+    ASSERT_EQ(digest.size(), 64u);
+    std::string other = digest;
+    other[10] = other[10] == '0' ? '1' : '0';
+    struct Case {
+        const char* name;
+        std::string sha256;  // the member's JSON value; none when empty
+        bool required;
+        bool downloads;  // a checksum that can never match ends the run before the download
+    };
+    const Case cases[] = {
+        {"another package's checksum", "\"" + other + "\"", false, true},
+        {"63 digits", "\"" + digest.substr(1) + "\"", false, false},
+        {"65 digits", "\"" + digest + "0\"", false, false},
+        {"not hexadecimal", "\"" + digest.substr(1) + "g\"", false, false},
+        {"a number", "5", false, false},
+        {"null", "null", false, false},
+        {"none, where one is required", "", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        loader = std::make_unique<LoaderWnd>();
+        loader->requirePackageSha256 = c.required;
+        const std::string token = testenv::UniqueToken("package");
+        const std::string package = loadertest::StorePackage(bytes, token);
+        ASSERT_TRUE(RunWithReply(Reply(package, "1", c.sha256)));
+        EXPECT_TRUE(loader->installMode);
+        EXPECT_FALSE(loadertest::FileExists(loader->targetPath));
+        EXPECT_FALSE(loadertest::FileExists(loader->targetPath + ".dl"));
+        EXPECT_EQ(testenv::ServerRequests(token).empty(), !c.downloads);
+        EXPECT_TRUE(records.AfterGrace(c.downloads ? 500 : 0).empty());
+    }
+}
+
+TEST_F(UpdateFlow, TheCheckedPackageIsHeldAgainstWritersUntilAfterItsStart) {
+    // Not a program: its start fails, so no image of it is mapped and only the loader's own
+    // hold can turn a writer away. Larger than one read, so it is hashed in several.
+    std::string bytes(3 * 1024 * 1024 + 123, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string package = loadertest::StorePackage(bytes, packageToken);
+    // Runs when the hand-over's WM_CLOSE arrives, after CreateProcessA has returned.
+    DWORD writerAtClose = 0;
+    log.HoldCloseUntil([this, &writerAtClose] {
+        writerAtClose = loadertest::OpenForWritingElsewhere(loader->targetPath);
+        return true;
+    });
+    ASSERT_TRUE(RunWithReply(Reply(package, "1", "\"" + loadertest::Sha256Hex(bytes) + "\"")));
+    EXPECT_GE(IndexOf(LoaderWnd::kInstallMessage, 0), 0);
+    EXPECT_EQ(writerAtClose, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    // The hold ends with the window; the package itself stays.
+    EXPECT_EQ(loadertest::OpenForWritingElsewhere(loader->targetPath), 0u);
+    EXPECT_EQ(loadertest::ReadFileBytes(loader->targetPath), bytes);
 }
 
 TEST_F(UpdateFlow, ResultsAfterTheWindowIsClosedHaveNoEffect) {

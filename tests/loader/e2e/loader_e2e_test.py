@@ -7,14 +7,17 @@ client's Uninstall entry into the wine prefix's registry as the case needs, runs
 watches and drives its window from outside (window_probe.exe, screenshots of the X display)
 and reads what the stand-in programs recorded about how they were started.
 
-Environment (set by ctest and the test script): LOADER_EXE, LOADER_BUILTIN_URL, LOADER_PROBE,
-LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT, DISPLAY,
-WINEPREFIX, ROOT (the repository).
+Environment (set by ctest and the test script): LOADER_EXE, LOADER_PINNED_EXE,
+LOADER_PIN_PLACEHOLDER, LOADER_BUILTIN_URL, LOADER_PROBE, LOADER_TEST_FIXTURES, LOADER_SKIN_ART,
+LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT, LOADER_TEST_CERT, DISPLAY, WINEPREFIX, ROOT (the
+repository).
 
 Index: helpers (server, registry, running, screenshots) | window tests | update flow tests |
-ways out | progress
+ways out | progress | trust
 """
 
+import base64
+import hashlib
 import json
 import os
 import shutil
@@ -26,7 +29,7 @@ import urllib.parse
 import urllib.request
 import uuid
 
-from service_url_patch import patch
+from service_url_patch import patch_texts
 
 ENV = os.environ
 WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
@@ -60,9 +63,10 @@ def stats(token):
         return json.loads(reply.read().decode())
 
 
-def service_base(reply_text, token):
+def service_base(reply_text, token, https=True):
     """A base URL for the loader whose GET returns reply_text; the loader's query lands in tail."""
-    return server_url("/data?stored=%s&ctype=application/json&token=%s&tail=" % (store(reply_text), token))
+    return server_url("/data?stored=%s&ctype=application/json&token=%s&tail=" % (store(reply_text), token),
+                      https)
 
 
 def package_url(data, token, extra=""):
@@ -107,9 +111,13 @@ def client_folder(variant):
 class Loader:
     """A patched copy of loader.exe, started under wine, with its start records."""
 
-    def __init__(self, base_url, workdir):
+    def __init__(self, base_url, workdir, pin=None):
+        """With a pin, the copy is of the pinned product build, carrying that pin."""
         self.path = os.path.join(workdir, "loader.exe")
-        patch(ENV["LOADER_EXE"], self.path, ENV["LOADER_BUILTIN_URL"], base_url)
+        texts = [(ENV["LOADER_BUILTIN_URL"], base_url, 256)]
+        if pin is not None:
+            texts.append((ENV["LOADER_PIN_PLACEHOLDER"], pin, 512))
+        patch_texts(ENV["LOADER_PINNED_EXE" if pin is not None else "LOADER_EXE"], self.path, texts)
         self.records = os.path.join(workdir, "records.txt")
         self.proc = None
 
@@ -224,8 +232,8 @@ class LoaderCase(unittest.TestCase):
         remove_install_location()
         shutil.rmtree(self.workdir, ignore_errors=True)
 
-    def run_loader(self, base_url, *args):
-        self.loader = Loader(base_url, self.workdir).start(*args)
+    def run_loader(self, base_url, *args, pin=None):
+        self.loader = Loader(base_url, self.workdir, pin).start(*args)
         return self.loader
 
     def slow_download(self, size=4 << 20, rate=200000, delay=0):
@@ -405,6 +413,70 @@ class Download(LoaderCase):
         self.assertGreaterEqual(len(set(seen)), 3, "bar values seen: %s" % seen)
         self.assertEqual(loader.wait(), 0)
 
+
+# ---------------------------------------------------------------------------------------------
+# Trust: the product built with a pinned service and a required package checksum
+# ---------------------------------------------------------------------------------------------
+
+
+def certificate_pin(pem):
+    """libcurl's pin of the certificate's public key, as a publisher computes it."""
+    key = subprocess.run(["openssl", "x509", "-in", pem, "-pubkey", "-noout"], capture_output=True,
+                         check=True).stdout
+    der = subprocess.run(["openssl", "pkey", "-pubin", "-outform", "der"], input=key, capture_output=True,
+                         check=True).stdout
+    return "sha256//" + base64.b64encode(hashlib.sha256(der).digest()).decode()
+
+
+class Trust(LoaderCase):
+    def pinned_reply(self, package_token, **members):
+        body = {"url": package_url(installer_bytes(), package_token), "version": "9.9.9.9"}
+        body.update(members)
+        return json.dumps(body)
+
+    def test_the_pinned_service_s_package_starts_when_its_bytes_match(self):
+        digest = hashlib.sha256(installer_bytes()).hexdigest()
+        base = service_base(self.pinned_reply(self.token + "-pkg", sha256=digest), self.token)
+        loader = self.run_loader(base, pin=certificate_pin(ENV["LOADER_TEST_CERT"]))
+        self.assertEqual(loader.wait(), 0)
+        records = loader.started()
+        self.assertEqual(len(records), 1)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+        self.assertEqual(len(stats(self.token)["requests"]), 1)
+
+    def test_everything_else_ends_with_nothing_started(self):
+        right = certificate_pin(ENV["LOADER_TEST_CERT"])
+        other = "sha256//" + base64.b64encode(hashlib.sha256(b"another key").digest()).decode()
+        digest = hashlib.sha256(installer_bytes()).hexdigest()
+        wrong = hashlib.sha256(installer_bytes() + b"!").hexdigest()
+        # name: (pin, reply members, the service is reached, the package is fetched)
+        cases = {
+            "another key's pin": (other, {"sha256": digest}, False, False),
+            "no checksum": (right, {}, True, False),
+            "another package's checksum": (right, {"sha256": wrong}, True, True),
+            "a redirect to plain http": (right, {"sha256": digest}, False, False),
+        }
+        for name, (pin, members, reached, fetched) in cases.items():
+            with self.subTest(case=name):
+                token = "e2e-" + uuid.uuid4().hex[:12]
+                if os.path.exists(os.path.join(self.workdir, "records.txt")):
+                    os.remove(os.path.join(self.workdir, "records.txt"))
+                reply_text = self.pinned_reply(token + "-pkg", **members)
+                redirect = name == "a redirect to plain http"
+                if redirect:
+                    # The pinned service sends the loader on to the same reply over plain http.
+                    plain = service_base(reply_text, token, https=False)
+                    base = server_url("/data?status=302&hdr=%s&token=%s-redirect&tail=" %
+                                      (urllib.parse.quote("Location:" + plain, safe=""), token))
+                else:
+                    base = service_base(reply_text, token)
+                loader = self.run_loader(base, pin=pin)
+                self.assertEqual(loader.wait(), 0)
+                self.assertEqual(loader.started(timeout=0.5), [])
+                if redirect:
+                    self.assertEqual(len(stats(token + "-redirect")["requests"]), 1)
+                self.assertEqual(len(stats(token)["requests"]), 1 if reached else 0)
+                self.assertEqual(len(stats(token + "-pkg")["requests"]) > 0, fetched)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

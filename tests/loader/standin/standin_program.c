@@ -4,7 +4,9 @@
  *   exe=<own path>  cmdline=<command line>  installpath=<value>|installpath unset
  *   cwd=<current directory>  loader-visible=<1|0|unknown>  end
  * LOADER_TEST_WINDOW (hexadecimal window handle) names the loader window whose visibility
- * at start is recorded. */
+ * at start is recorded.
+ * With LOADER_TEST_TRY_WRITE set it records nothing: it opens that file for writing (sharing
+ * everything) and exits with the open's error code, 0 when the open succeeded. */
 #include <windows.h>
 
 #include <stdio.h>
@@ -23,6 +25,16 @@ int main(void) {
     char buffer[4096];
     char path[MAX_PATH * 2];
     DWORD n;
+
+    n = GetEnvironmentVariableA("LOADER_TEST_TRY_WRITE", path, sizeof(path));
+    if (n > 0 && n < sizeof(path)) {
+        HANDLE target =
+            CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (target == INVALID_HANDLE_VALUE) return (int)GetLastError();
+        CloseHandle(target);
+        return 0;
+    }
 
     n = GetModuleFileNameA(NULL, buffer, sizeof(buffer));
     buffer[n < sizeof(buffer) ? n : sizeof(buffer) - 1] = '\0';

@@ -1,0 +1,39 @@
+# The package check (CNG SHA-256 of the held package) against the download it follows, both
+# of 256 MiB under wine (sourced by scripts/bench.sh). The download comes from nginx on
+# loopback, once over plain http (the cheapest download there is) and once over https (as
+# the product downloads, through Schannel). The check must cost less than a fifth of the
+# download.
+pc_dir=$LOADER_BENCH_DIR/package-check
+mkdir -p "$pc_dir/tmp"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pc_dir/key.pem" -out "$pc_dir/cert.pem" \
+  -days 1 -subj "/CN=127.0.0.1" >/dev/null 2>&1
+pc_port=$(python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])')
+cat >"$pc_dir/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $pc_dir/nginx.pid;
+error_log $pc_dir/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  client_body_temp_path $pc_dir/tmp; proxy_temp_path $pc_dir/tmp; fastcgi_temp_path $pc_dir/tmp;
+  uwsgi_temp_path $pc_dir/tmp; scgi_temp_path $pc_dir/tmp;
+  server {
+    listen 127.0.0.1:$pc_port ssl; root $ngx/www;
+    ssl_certificate $pc_dir/cert.pem; ssl_certificate_key $pc_dir/key.pem;
+  }
+}
+CONF
+nginx -c "$pc_dir/nginx.conf" -p "$pc_dir" &
+pc_nginx=$!
+_cleanups+=("kill $pc_nginx 2>/dev/null; wait $pc_nginx 2>/dev/null")
+sleep 0.5
+pc_out_win=$(winepath -w "$pc_dir/package.bin")
+echo "== package check: SHA-256 of 256 MiB under wine vs its download (best of 3, seconds)"
+for pc_url in "$LOADER_BENCH_URL/256mb.bin" "https://127.0.0.1:$pc_port/256mb.bin"; do
+  read -r pc_download pc_check pc_ratio pc_cpu < <("$ROOT/scripts/wine-run.sh" \
+    "$BUILD_DIR/windows/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 3 | tr -d '\r')
+  echo "${pc_url%%:*}: download $pc_download s; check $pc_check s ($pc_cpu s of processor);" \
+    "check / download $pc_ratio (must stay below 0.20)"
+done
+rm -f "$pc_dir/package.bin"
