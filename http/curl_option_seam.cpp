@@ -1,31 +1,5 @@
-// Forwarding of curl_easy_setopt with an optional observer for tests.
+// Forwarding of curl_easy_setopt; every call is offered to Notify first.
 #include "http/curl_option_seam.h"
-
-#include <atomic>
-
-namespace {
-
-std::atomic<CurlOptionObserver*> observer{nullptr};
-
-}  // namespace
-
-void CurlOptionSeam::Observe(CurlOptionObserver* newObserver) {
-    observer.store(newObserver);
-}
-
-void CurlOptionSeam::Notify(CURL* handle, CURLoption option, long number, const char* text,
-                            const void* pointer) {
-    CurlOptionObserver* current = observer.load();
-    if (!current) return;
-    CurlOptionRecord record;
-    record.handle = handle;
-    record.option = option;
-    record.number = number;
-    record.isText = text != nullptr;
-    if (text) record.text = text;
-    record.pointer = pointer;
-    current->OnOption(record);
-}
 
 CURLcode CurlOptionSeam::SetLong(CURL* handle, CURLoption option, long value) {
     Notify(handle, option, value, nullptr, nullptr);

@@ -1,6 +1,7 @@
 // Every curl_easy_setopt of the HTTP layer goes through here, so tests in both build trees can
 // see exactly which options a transfer was given (libcurl offers no way to read them back).
-// Without an observer this is a plain forward to libcurl.
+// In the product this is a plain forward to libcurl: Observe exists only in test programs,
+// which link their own Notify (tests/support/http_test_hooks.cpp).
 #pragma once
 
 #include <curl/curl.h>
@@ -27,7 +28,7 @@ protected:
 
 class CurlOptionSeam {
 public:
-    // Installs (or with null removes) the observer; tests only.
+    // Installs (or with null removes) the observer; defined only in test programs.
     static void Observe(CurlOptionObserver* observer);
 
     static CURLcode SetLong(CURL* handle, CURLoption option, long value);

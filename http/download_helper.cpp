@@ -5,15 +5,16 @@
 //   threads          the download thread and the part threads
 //   driver           Perform: probe, split, transfer, rename or delete, result callback
 //   probe            ProbeFileSize: the body-less "2-" range request
-//   parts            RunPart, its retries, and the write and progress callbacks
+//   parts            RunPart, its retries, the checks of each reply, and the write and
+//                    progress callbacks
 #include "http/download_helper.h"
 
 #include <list>
-#include <regex>
 #include <utility>
 #include <vector>
 
 #include "http/append_to_string.h"
+#include "http/content_range.h"
 #include "http/curl_option_seam.h"
 #include "http/download_plan.h"
 #include "http/download_registry.h"
@@ -28,6 +29,17 @@ const char kUserAgent[] = "Mozilla/5.0 (Windows NT 5.1; rv:5.0) Gecko/20100101 F
 const char kMoveFailed[] = "The downloaded file could not be moved to its target path";
 const char kThreadFailed[] = "A thread for a part of the download could not be started";
 const char kCloseFailed[] = "The downloaded file could not be written completely";
+const char kNoUrl[] = "No download address was given";
+const char kNoLength[] = "The server did not report the size of the download";
+const char kTooLarge[] = "The server reported a size too large to download";
+const char kOpenFailed[] = "The temporary file for the download could not be created";
+const char kCancelled[] = "The download was cancelled";
+const char kWrongRange[] = "The server answered with other bytes than were asked for";
+const char kShortPart[] = "The server ended a part of the download early";
+const char kChanged[] = "The file on the server changed during the download";
+
+// Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
+constexpr curl_off_t kLargestSize = curl_off_t{1} << 53;
 
 struct EasyCloser {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -72,9 +84,12 @@ void DownloadHelper::ResetForStart() {
     rangesSupported_ = false;
     failed_ = true;
     cancelRequested_ = false;
+    errorRecorded_ = false;
     httpStatus_ = 0;
     totalSize_ = 0;
     downloaded_ = 0;
+    validator_.clear();
+    resourceSize_ = -1;
     headerText_.clear();
     errorText_.clear();
 }
@@ -84,15 +99,19 @@ void DownloadHelper::ResetForStart() {
 // ---------------------------------------------------------------------------------------------
 
 unsigned DownloadHelper::DownloadThreadProc(void* registryElement) {
-    // A reference of this thread's own: the registry may be emptied (at process exit) while
-    // the driver still runs.
-    std::shared_ptr<DownloadHelper> worker;
     {
-        ScopedHttpLock guard(DownloadRegistry::Lock());
-        worker = *static_cast<std::shared_ptr<DownloadHelper>*>(registryElement);
+        // A reference of this thread's own: the registry may be emptied (at process exit)
+        // while the driver still runs.
+        std::shared_ptr<DownloadHelper> worker;
+        {
+            ScopedHttpLock guard(DownloadRegistry::Lock());
+            worker = *static_cast<std::shared_ptr<DownloadHelper>*>(registryElement);
+        }
+        PlatformThread::Sleep(10);
+        worker->Perform(registryElement);
     }
-    PlatformThread::Sleep(10);
-    if (worker->Perform()) DownloadRegistry::Remove(worker);
+    // Last: from here on this thread touches nothing the process-wide clean-up frees.
+    HttpGlobal::TransferEnded();
     return 1;
 }
 
@@ -105,22 +124,23 @@ unsigned DownloadHelper::PartThreadProc(void* part) {
 // driver
 // ---------------------------------------------------------------------------------------------
 
-bool DownloadHelper::Perform() {
+void DownloadHelper::Perform(void* registryElement) {
     busy_ = true;
     totalSize_ = ProbeFileSize();
-    if (totalSize_ < 0) {
-        const bool release = releaseWhenFinished_;
-        busy_ = false;
-        return release;
+    if (totalSize_ < 0 || cancelRequested_) {
+        // Every way out reports, so a caller waiting for the outcome never waits for ever.
+        if (cancelRequested_) errorText_ = kCancelled;
+        Finish(registryElement);
+        return;
     }
 
     const std::string temporary = filePath_ + ".dl";
     PlatformFile::Delete(temporary);
     FileHandle file = PlatformFile::OpenForWriting(temporary);
     if (!file) {
-        const bool release = releaseWhenFinished_;
-        busy_ = false;
-        return release;
+        errorText_ = kOpenFailed;
+        Finish(registryElement);
+        return;
     }
 
     const DownloadPlan plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
@@ -132,11 +152,15 @@ bool DownloadHelper::Perform() {
     if (plan.parts.size() > 1) {
         std::vector<PlatformThread> threads;
         for (const PartRange& range : plan.parts) {
-            auto* part = new DownloadPart{file.get(), range.first, range.last, this};
+            auto* part = new DownloadPart;
+            part->file = file.get();
+            part->nextOffset = range.first;
+            part->lastOffset = range.last;
+            part->worker = this;
             PlatformThread thread = PlatformThread::Start(&PartThreadProc, part);
             if (!thread.Valid()) {
-                // Fail the download; the parts already running stop at their next write, and
-                // the file stays open until every one of them has ended.
+                // Fail the download; the parts already running stop at their next write or
+                // progress report, and the file stays open until every one of them has ended.
                 delete part;
                 threadRefused = true;
                 cancelRequested_ = true;
@@ -146,7 +170,10 @@ bool DownloadHelper::Perform() {
         }
         PlatformThread::WaitAll(threads);
     } else {
-        RunPart(new DownloadPart{file.get(), 0, 0, this});
+        auto* part = new DownloadPart;
+        part->file = file.get();
+        part->worker = this;
+        RunPart(part);
     }
     // The last buffered bytes reach the disk only here; if that fails the file is incomplete.
     const bool closed = std::fclose(file.release()) == 0;
@@ -167,15 +194,18 @@ bool DownloadHelper::Perform() {
     } else {
         PlatformFile::Delete(temporary);
     }
+    Finish(registryElement);
+}
 
+void DownloadHelper::Finish(void* registryElement) {
     // A copy, so a callback that replaces the worker's callback does not destroy itself; an
     // empty callback is treated as none.
     ResultCallback callback = resultCallback_;
     if (callback) callback(id_, !failed_, errorText_);
-
-    const bool release = releaseWhenFinished_;
+    // Still busy: no new StartDownload can add an entry for this worker before this one
+    // has gone, and only this thread's own entry goes.
+    if (releaseWhenFinished_) DownloadRegistry::Remove(registryElement);
     busy_ = false;
-    return release;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -186,11 +216,21 @@ void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
     HttpsRule::Apply(easy, url_);
 }
 
+int DownloadHelper::ProbeProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<DownloadHelper*>(worker)->cancelRequested_ ? 1 : 0;
+}
+
 double DownloadHelper::ProbeFileSize() {
-    if (url_.empty()) return -1;
+    if (url_.empty()) {
+        errorText_ = kNoUrl;
+        return -1;
+    }
     double size = -1;
     EasyHandle easy(curl_easy_init());
-    if (!easy) return size;
+    if (!easy) {
+        errorText_ = curl_easy_strerror(CURLE_FAILED_INIT);
+        return size;
+    }
     CURL* h = easy.get();
     CurlOptionSeam::SetPointer(h, CURLOPT_SHARE, HttpGlobal::ShareHandle());
     CurlOptionSeam::SetLong(h, CURLOPT_DNS_CACHE_TIMEOUT, 300L);
@@ -206,10 +246,18 @@ double DownloadHelper::ProbeFileSize() {
     CurlOptionSeam::SetFunction(h, CURLOPT_WRITEFUNCTION, &AppendToString);
     CurlOptionSeam::SetPointer(h, CURLOPT_WRITEDATA, nullptr);
     CurlOptionSeam::SetText(h, CURLOPT_RANGE, "2-");
+    // A cancel reaches a probe that waits for an answer, too.
+    CurlOptionSeam::SetLong(h, CURLOPT_NOPROGRESS, 0L);
+    CurlOptionSeam::SetFunction(h, CURLOPT_XFERINFOFUNCTION, &ProbeProgress);
+    CurlOptionSeam::SetPointer(h, CURLOPT_XFERINFODATA, this);
 
     int retriesLeft = retryCount_;
-    CURLcode result = curl_easy_perform(h);
-    while (result == CURLE_OPERATION_TIMEDOUT && retriesLeft-- > 0) result = curl_easy_perform(h);
+    CURLcode result = CURLE_OPERATION_TIMEDOUT;
+    probeBounds_.Start();
+    while (probeBounds_.ApplyForNextTry(h)) {
+        result = curl_easy_perform(h);
+        if (result != CURLE_OPERATION_TIMEDOUT || retriesLeft-- <= 0) break;
+    }
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -218,10 +266,18 @@ double DownloadHelper::ProbeFileSize() {
     if (result == CURLE_OK) {
         curl_off_t length = -1;
         curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        size = static_cast<double>(length);
-        static const std::regex contentRange("CONTENT-RANGE\\s*:\\s*\\w+\\s*(\\d+)-(\\d*)/(\\d+)",
-                                             std::regex::icase | std::regex::ECMAScript);
-        rangesSupported_ = std::regex_search(headerText_, contentRange);
+        if (length < 0) {
+            errorText_ = kNoLength;
+        } else if (length > kLargestSize) {
+            errorText_ = kTooLarge;
+        } else {
+            size = static_cast<double>(length);
+        }
+        rangesSupported_ = ContentRange::AppearsIn(headerText_);
+        ReplyHeaders reply;
+        reply.Lines(headerText_);
+        validator_ = reply.Validator();
+        if (reply.hasContentRange) resourceSize_ = reply.contentRange.total;
     } else {
         errorText_ = curl_easy_strerror(result);
     }
@@ -246,7 +302,7 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
     std::unique_ptr<DownloadPart> part(rawPart);
     EasyHandle easy(curl_easy_init());
     if (!easy) {
-        RecordPartOutcome(CURLE_FAILED_INIT, 0);
+        RecordPartOutcome(*part, CURLE_FAILED_INIT, 0, false);
         return CURLE_FAILED_INIT;
     }
     CURL* h = easy.get();
@@ -263,34 +319,74 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
     CurlOptionSeam::SetLong(h, CURLOPT_TIMEOUT, static_cast<long>(timeout_));
     CurlOptionSeam::SetFunction(h, CURLOPT_WRITEFUNCTION, &WritePartData);
     CurlOptionSeam::SetPointer(h, CURLOPT_WRITEDATA, part.get());
-    CurlOptionSeam::SetFunction(h, CURLOPT_HEADERFUNCTION, &AppendToString);
-    CurlOptionSeam::SetPointer(h, CURLOPT_HEADERDATA, nullptr);
+    CurlOptionSeam::SetFunction(h, CURLOPT_HEADERFUNCTION, &ReplyHeaders::Collect);
+    CurlOptionSeam::SetPointer(h, CURLOPT_HEADERDATA, &part->reply);
     CurlOptionSeam::SetLong(h, CURLOPT_NOPROGRESS, 0L);
     CurlOptionSeam::SetFunction(h, CURLOPT_XFERINFOFUNCTION, &ReportProgress);
     CurlOptionSeam::SetPointer(h, CURLOPT_XFERINFODATA, part.get());
     CurlOptionSeam::SetLong(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     CurlOptionSeam::SetLong(h, CURLOPT_LOW_SPEED_TIME, 5L);
     part->easy = h;
-    if (part->lastOffset != 0) {
-        CurlOptionSeam::SetText(h, CURLOPT_RANGE,
-                                RangeText(part->nextOffset, part->lastOffset).c_str());
-        part->needsPartialReply = part->nextOffset > 0;
-    }
+    if (part->lastOffset != 0) AimPart(*part, h);
 
     int retriesLeft = retryCount_;
-    CURLcode result = curl_easy_perform(h);
-    while (result == CURLE_OPERATION_TIMEDOUT && retriesLeft-- > 0) {
-        if (!PrepareRetry(*part, h)) {
-            result = CURLE_OK;  // every byte of the part had arrived before the time-out
+    CURLcode result = TryPart(*part, h);
+    while (retriesLeft-- > 0 && !cancelRequested_) {
+        if (result == CURLE_WRITE_ERROR && part->restart) {
+            StartOver(*part);
+            part->restart = false;
+            AimPart(*part, h);
+        } else if (result == CURLE_OPERATION_TIMEDOUT) {
+            if (!PrepareRetry(*part, h)) {
+                result = CURLE_OK;  // every byte of the part had arrived before the time-out
+                break;
+            }
+        } else {
             break;
         }
-        result = curl_easy_perform(h);
+        result = TryPart(*part, h);
     }
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    RecordPartOutcome(result, status);
-    return result;
+    bool ok = result == CURLE_OK && status >= 200 && status <= 300;
+    if (ok && !PartComplete(*part, status)) {
+        ok = false;
+        if (part->fault.empty()) part->fault = kShortPart;
+    }
+    RecordPartOutcome(*part, result, status, ok);
+    return ok ? CURLE_OK : (result != CURLE_OK ? result : CURLE_PARTIAL_FILE);
+}
+
+CURLcode DownloadHelper::TryPart(DownloadPart& part, CURL* easy) {
+    part.reply.Clear();
+    part.replyChecked = false;
+    return curl_easy_perform(easy);
+}
+
+void DownloadHelper::AimPart(DownloadPart& part, CURL* easy) {
+    if (part.lastOffset == 0 && part.nextOffset == 0) {
+        CurlOptionSeam::SetPointer(easy, CURLOPT_RANGE, nullptr);
+        CurlOptionSeam::SetPointer(easy, CURLOPT_HTTPHEADER, nullptr);
+        part.headers.reset();
+        part.requestedFrom = -1;
+        return;
+    }
+    CurlOptionSeam::SetText(easy, CURLOPT_RANGE,
+                            RangeText(part.nextOffset, part.lastOffset).c_str());
+    part.requestedFrom = part.nextOffset;
+    // Only the version already partly fetched may answer the range; another one comes whole
+    // (status 200), which the reply check sees.
+    std::string validator;
+    {
+        ScopedHttpLock guard(lock_);
+        validator = validator_;
+    }
+    CurlList list;
+    if (!validator.empty())
+        list.reset(curl_slist_append(nullptr, ("If-Range: " + validator).c_str()));
+    CurlOptionSeam::SetPointer(easy, CURLOPT_HTTPHEADER, list.get());
+    part.headers = std::move(list);
 }
 
 bool DownloadHelper::PrepareRetry(DownloadPart& part, CURL* easy) {
@@ -298,45 +394,129 @@ bool DownloadHelper::PrepareRetry(DownloadPart& part, CURL* easy) {
     if (part.lastOffset > 0 && part.nextOffset > part.lastOffset) return false;
     if (part.lastOffset != 0) {
         // Ranged part: continue after the bytes already written.
-        CurlOptionSeam::SetText(easy, CURLOPT_RANGE,
-                                RangeText(part.nextOffset, part.lastOffset).c_str());
-        part.needsPartialReply = part.nextOffset > 0;
+        AimPart(part, easy);
     } else if (part.nextOffset > 0 && rangesSupported_) {
-        // The whole resource from a server that answers ranges: continue where it broke off.
-        CurlOptionSeam::SetText(easy, CURLOPT_RANGE, RangeText(part.nextOffset, -1).c_str());
-        part.needsPartialReply = true;
+        // The whole resource from a server that answers ranges: continue where it broke off,
+        // as long as it is still the same resource.
+        AimPart(part, easy);
     } else if (part.nextOffset > 0) {
         // No ranges: start again from the first byte and count the bytes again from there.
-        ScopedHttpLock guard(lock_);
-        downloaded_ -= static_cast<double>(part.nextOffset);
-        part.nextOffset = 0;
+        StartOver(part);
     }
     return true;
 }
 
-void DownloadHelper::RecordPartOutcome(CURLcode result, long status) {
+void DownloadHelper::StartOver(DownloadPart& part) {
+    ScopedHttpLock guard(lock_);
+    // The new body may be shorter than what the file holds already.
+    PlatformFile::Truncate(part.file);
+    filePosition_ = -1;
+    downloaded_ -= static_cast<double>(part.nextOffset);
+    part.nextOffset = 0;
+    validator_.clear();
+    resourceSize_ = -1;
+}
+
+bool DownloadHelper::AcceptReply(DownloadPart& part) {
+    part.replyChecked = true;
+    long status = 0;
+    curl_easy_getinfo(part.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (part.requestedFrom < 0) {
+        if (part.lastOffset == 0 && status >= 200 && status < 300) {
+            // The first reply of a single transfer names the version a resumption must ask for.
+            curl_off_t length = -1;
+            curl_easy_getinfo(part.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+            ScopedHttpLock guard(lock_);
+            validator_ = part.reply.Validator();
+            resourceSize_ = length;
+        }
+        return true;
+    }
+    if (status == 206) {
+        const ContentRange& range = part.reply.contentRange;
+        if (!part.reply.hasContentRange || range.first != part.requestedFrom) {
+            part.fault = kWrongRange;
+            return false;
+        }
+        std::int64_t expected;
+        {
+            ScopedHttpLock guard(lock_);
+            expected = resourceSize_;
+        }
+        if (expected >= 0 && range.total != expected) {
+            // Another version of the resource: a single transfer starts again from byte 0.
+            if (part.lastOffset == 0) {
+                part.restart = true;
+            } else {
+                part.fault = kChanged;
+            }
+            return false;
+        }
+        return true;
+    }
+    if (status == 200 && part.lastOffset == 0) {
+        // A resumption answered with the whole resource (the range or the version was
+        // refused): those bytes start at 0, so the file starts over.
+        StartOver(part);
+        part.requestedFrom = -1;
+        curl_off_t length = -1;
+        curl_easy_getinfo(part.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        ScopedHttpLock guard(lock_);
+        validator_ = part.reply.Validator();
+        resourceSize_ = length;
+        return true;
+    }
+    // A ranged part's bytes come only in a 206 reply: a whole resource (200) would land at
+    // the wrong offset, and another status carries no part of the file.
+    if (status == 200) part.fault = kWrongRange;
+    return false;
+}
+
+bool DownloadHelper::PartComplete(DownloadPart& part, long status) const {
+    if (part.requestedFrom < 0) return true;  // libcurl has checked the length
+    const ContentRange& range = part.reply.contentRange;
+    if (status != 206 || !part.reply.hasContentRange || range.first != part.requestedFrom) {
+        if (part.fault.empty()) part.fault = kWrongRange;
+        return false;
+    }
+    if (part.nextOffset != range.last + 1) return false;
+    // A bounded part must reach its last byte; an open-ended one the resource's end.
+    return part.lastOffset > 0 ? part.nextOffset == part.lastOffset + 1
+                               : range.last + 1 == range.total;
+}
+
+void DownloadHelper::RecordPartOutcome(const DownloadPart& part, CURLcode result, long status,
+                                       bool ok) {
     // Parts on several threads report at once.
     ScopedHttpLock guard(lock_);
     httpStatus_ = status;
-    if (result == CURLE_OK && status >= 200 && status <= 300) {
+    if (ok) {
         ++partsSucceeded_;
-    } else {
-        errorText_ = curl_easy_strerror(result);
+        return;
     }
+    if (!errorRecorded_) {
+        // The first failure is the cause; the parts it stops fail after it.
+        errorRecorded_ = true;
+        if (!part.fault.empty()) {
+            errorText_ = part.fault;
+        } else if (cancelRequested_ &&
+                   (result == CURLE_WRITE_ERROR || result == CURLE_ABORTED_BY_CALLBACK)) {
+            errorText_ = kCancelled;
+        } else {
+            errorText_ = curl_easy_strerror(result);
+        }
+    }
+    // The download has failed: the other parts need not run on.
+    cancelRequested_ = true;
 }
 
 size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void* rawPart) {
     auto* part = static_cast<DownloadPart*>(rawPart);
     DownloadHelper* worker = part->worker;
     if (worker->cancelRequested_) return 0;
-    if (part->needsPartialReply) {
-        // Checked once per perform, on its first bytes: a server that ignored the range sends
-        // the resource from byte 0, which would overwrite other bytes and pass as success.
-        long status = 0;
-        curl_easy_getinfo(part->easy, CURLINFO_RESPONSE_CODE, &status);
-        if (status != 206) return 0;
-        part->needsPartialReply = false;
-    }
+    // Checked once per try, on its first bytes: a server that ignored the range, answered
+    // another one or now serves another version would otherwise pass as success.
+    if (!part->replyChecked && !worker->AcceptReply(*part)) return 0;
     ScopedHttpLock guard(worker->lock_);
 
     std::int64_t length = static_cast<std::int64_t>(size * count);
@@ -370,6 +550,9 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
 int DownloadHelper::ReportProgress(void* rawPart, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* part = static_cast<DownloadPart*>(rawPart);
     DownloadHelper* worker = part->worker;
+    // libcurl calls this about once a second even while no data arrives, so a cancel ends a
+    // stalled transfer too.
+    if (worker->cancelRequested_) return 1;
     ScopedHttpLock guard(worker->lock_);
     if (!worker->progressCallback_) return 0;
     return worker->progressCallback_(worker->totalSize_, worker->downloaded_,

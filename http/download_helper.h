@@ -13,9 +13,17 @@
 
 #include "http/http_callbacks.h"
 #include "http/platform_thread.h"
+#include "http/reply_headers.h"
+#include "http/transfer_bounds.h"
 
 class DownloadHelper;
+class HttpDownloader;
 class HttpLock;
+
+struct CurlListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
 
 // One part of a download; created by the driver, deleted by RunPart when its transfer ends.
 struct DownloadPart {
@@ -23,10 +31,15 @@ struct DownloadPart {
     std::int64_t nextOffset = 0;  // where the next received byte goes
     std::int64_t lastOffset = 0;  // the part's last byte; -1 to the end; 0 whole, no range
     DownloadHelper* worker = nullptr;
-    CURL* easy = nullptr;  // the part's transfer, whose status the first bytes are checked on
-    // A range starting past the first byte was asked for: only a 206 reply carries those
-    // bytes; a 200 carries the resource from its start and must not land at nextOffset.
-    bool needsPartialReply = false;
+    CURL* easy = nullptr;  // the part's transfer, whose reply the first bytes are checked on
+    ReplyHeaders reply;    // headers of the current try's last response
+    // Offset the current try's range starts at; -1 when it asked for no range.
+    std::int64_t requestedFrom = -1;
+    bool replyChecked = false;  // the current try's reply has been checked
+    // The resource changed under a single transfer: start again from byte 0 without a range.
+    bool restart = false;
+    std::string fault;  // why the part refused its reply, when it did
+    CurlList headers;   // the If-Range line of the current try
 };
 
 class DownloadHelper {
@@ -42,12 +55,27 @@ public:
     void SetId(int id) { id_ = id; }
     void SetThreadCount(int count) { threadCount_ = count; }
     void SetTimeout(int seconds) { timeout_ = seconds; }
+    void SetProbeBounds(const TransferBounds& bounds) { probeBounds_ = bounds; }
     void SetProgressUser(void* user) { progressUser_ = user; }
     void SetReleaseWhenFinished(bool release) { releaseWhenFinished_ = release; }
     void SetResultCallback(ResultCallback callback);
     void SetProgressCallback(ProgressCallback callback);
-    // Makes every part refuse further data, which ends the download as a failure.
+    // Makes every transfer of the running download stop within about a second (at its next
+    // write or progress report), which ends the download as a failure.
     void RequestCancel() { cancelRequested_ = true; }
+
+    // Read while the worker is not busy.
+    bool IsBusy() const { return busy_; }
+    int Id() const { return id_; }
+    int ThreadCount() const { return threadCount_; }
+    long HttpStatus() const { return httpStatus_; }
+    double TotalSize() const { return totalSize_; }
+    double Downloaded() const { return downloaded_; }
+    bool RangesSupported() const { return rangesSupported_; }
+    const std::string& ErrorText() const { return errorText_; }
+
+private:
+    friend class HttpDownloader;
 
     // Start-up, for StartDownload: claims the worker (false when it is busy), closes the
     // previous thread's handle and resets the outcome of the previous download.
@@ -56,9 +84,10 @@ public:
     void AdoptThread(PlatformThread thread) { thread_ = std::move(thread); }
     void Unclaim() { busy_ = false; }
 
-    // The download driver, run on the download thread. Returns whether the worker asked to be
-    // released from the registry, as it stood before busy was cleared.
-    bool Perform();
+    // The download driver, run on the download thread; registryElement is its own entry.
+    void Perform(void* registryElement);
+    // Reports the outcome, leaves the registry when asked to, then clears busy.
+    void Finish(void* registryElement);
     double ProbeFileSize();
     int RunPart(DownloadPart* part);
 
@@ -67,24 +96,25 @@ public:
     static size_t WritePartData(char* data, size_t size, size_t count, void* part);
     static int ReportProgress(void* part, curl_off_t downloadTotal, curl_off_t downloadNow,
                               curl_off_t uploadTotal, curl_off_t uploadNow);
+    static int ProbeProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    // Read while the worker is not busy.
-    bool IsBusy() const { return busy_; }
-    int Id() const { return id_; }
-    int ThreadCount() const { return threadCount_; }
-    long HttpStatus() const { return httpStatus_; }
-    double TotalSize() const { return totalSize_; }
-    bool RangesSupported() const { return rangesSupported_; }
-    const std::string& ErrorText() const { return errorText_; }
-
-private:
     int IgnoreProgress(double, double, void*) { return 0; }
     void IgnoreResult(int, bool, const std::string&) {}
 
+    // One try of a part: forgets the previous try's reply, then performs.
+    CURLcode TryPart(DownloadPart& part, CURL* easy);
+    // Asks for the part's bytes from its next offset (no range for a whole resource at 0).
+    void AimPart(DownloadPart& part, CURL* easy);
     // After a time-out, points the part's handle at the bytes still missing; false when the
     // part already holds all of its bytes.
     bool PrepareRetry(DownloadPart& part, CURL* easy);
-    void RecordPartOutcome(CURLcode result, long status);
+    // Empties the file and uncounts the part's bytes: the whole resource comes again.
+    void StartOver(DownloadPart& part);
+    // On the first bytes of a try: whether they may be written where the part stands.
+    bool AcceptReply(DownloadPart& part);
+    // After a try that libcurl counts as complete: whether the part holds all its bytes.
+    bool PartComplete(DownloadPart& part, long status) const;
+    void RecordPartOutcome(const DownloadPart& part, CURLcode result, long status, bool ok);
     void ApplyHttpsRule(CURL* easy) const;
 
     PlatformThread thread_;
@@ -106,7 +136,15 @@ private:
     double totalSize_ = 0;
     double downloaded_ = 0;
     int partsSucceeded_ = 0;         // guarded by lock_ while parts run
+    bool errorRecorded_ = false;     // the first failure's text is kept (lock_)
     std::int64_t filePosition_ = 0;  // where the shared file stands; -1 unknown (lock_)
+    // What identifies the version being fetched: the validator for If-Range and the whole
+    // resource's size; empty / -1 when unknown. From the probe, or for a single transfer from
+    // its first reply.
+    std::string validator_;
+    std::int64_t resourceSize_ = -1;
+    // The probe: 15 s to connect, under 1 byte/s for 15 s, 30 s in all.
+    TransferBounds probeBounds_{15000, 15, 30000};
     std::shared_ptr<HttpLock> lock_;
     ProgressCallback progressCallback_;
     ResultCallback resultCallback_;

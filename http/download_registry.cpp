@@ -6,10 +6,11 @@
 
 namespace {
 
-// Both are built during static initialisation, before any HttpGlobal exists, and so outlive
-// it: HttpGlobal empties the list when it is destroyed at exit.
-DownloadRegistry::Entries registry;
-std::shared_ptr<HttpLock> registryLock(new HttpLock);
+// Both are built during static initialisation, before any HttpGlobal exists, and are never
+// destroyed: HttpGlobal empties the list at exit, and a thread still running then may yet
+// take the lock.
+DownloadRegistry::Entries& registry = *new DownloadRegistry::Entries;
+std::shared_ptr<HttpLock>& registryLock = *new std::shared_ptr<HttpLock>(new HttpLock);
 
 }  // namespace
 
@@ -21,10 +22,17 @@ DownloadRegistry::Entries& DownloadRegistry::List() {
     return registry;
 }
 
-void DownloadRegistry::Remove(const std::shared_ptr<DownloadHelper>& worker) {
-    const std::shared_ptr<DownloadHelper> keep = worker;  // the argument may be an element
+void DownloadRegistry::Remove(const void* element) {
+    std::shared_ptr<DownloadHelper> released;  // let go outside the lock
     ScopedHttpLock guard(registryLock);
-    registry.remove(keep);
+    for (auto it = registry.begin(); it != registry.end(); ++it) {
+        // Compared by address only: the element may be gone already (emptied at exit).
+        if (static_cast<const void*>(&*it) == element) {
+            released = std::move(*it);
+            registry.erase(it);
+            return;
+        }
+    }
 }
 
 void DownloadRegistry::Clear() {

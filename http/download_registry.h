@@ -1,6 +1,7 @@
 // The process-wide list of started download workers, which keeps every worker alive while
 // its thread runs, with the lock that guards every change to it. Emptied at process exit by
-// HttpGlobal.
+// HttpGlobal; the list and its lock themselves are never destroyed, so a download thread that
+// outlives the process-wide clean-up never reaches freed memory through them.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +19,9 @@ public:
     // The list itself; change it only while holding Lock().
     static Entries& List();
 
-    // Removes every entry that points to worker (under the lock).
-    static void Remove(const std::shared_ptr<DownloadHelper>& worker);
+    // Removes the one entry at element (an address List() handed out), if it is still there
+    // (under the lock); the worker's other entries stay.
+    static void Remove(const void* element);
     // Empties the list (under the lock); the workers are released outside it.
     static void Clear();
     // Entries in the list (under the lock).

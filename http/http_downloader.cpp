@@ -45,8 +45,11 @@ void* HttpDownloader::StartDownload() {
     DownloadRegistry::Entries& list = DownloadRegistry::List();
     list.push_back(helper_);
     void* element = &list.back();
+    // Counted before the thread exists, so the clean-up at exit never misses it.
+    HttpGlobal::TransferStarted();
     PlatformThread thread = PlatformThread::Start(&DownloadHelper::DownloadThreadProc, element);
     if (!thread.Valid()) {
+        HttpGlobal::TransferEnded();
         list.erase(std::prev(list.end()));
         helper_->Unclaim();
         return nullptr;
@@ -57,6 +60,10 @@ void* HttpDownloader::StartDownload() {
 
 void HttpDownloader::SetTimeout(int seconds) {
     if (helper_) helper_->SetTimeout(seconds);
+}
+
+void HttpDownloader::SetProbeBounds(long connectMs, long stallSeconds, long totalMs) {
+    if (helper_) helper_->SetProbeBounds(TransferBounds(connectMs, stallSeconds, totalMs));
 }
 
 void HttpDownloader::SetProgressUser(void* user) {
@@ -93,4 +100,8 @@ double HttpDownloader::GetTotalSize() const {
 
 std::string HttpDownloader::GetErrorText() const {
     return helper_ ? helper_->ErrorText() : std::string();
+}
+
+double HttpDownloader::GetDownloadedBytes() const {
+    return helper_ ? helper_->Downloaded() : 0;
 }

@@ -28,12 +28,17 @@ public:
 
     // Limit in seconds for every part transfer (default 0: none).
     void SetTimeout(int seconds);
+    // Limits of the size probe: connect time-out, low-speed rule (under 1 byte/s for
+    // stallSeconds) and an overall limit for all its tries together. Default 15 s, 15 s, 30 s;
+    // running out fails the download.
+    void SetProbeBounds(long connectMs, long stallSeconds, long totalMs);
     // Third argument of the progress callback.
     void SetProgressUser(void* user);
     // Drop the worker from the download registry once the running download has ended. Every
     // StartDownload clears this, so it is set while (or from a callback of) a download.
     void SetReleaseWhenFinished(bool release);
-    // Makes the running download refuse further data and fail.
+    // Makes the running download stop within about a second and fail (its temporary file is
+    // deleted, and the result callback reports it).
     void CancelDownload();
 
     // The state of the worker; the outcome of the last download once it is no longer busy.
@@ -42,6 +47,8 @@ public:
     int GetThreadCount() const;
     long GetHttpStatus() const;
     double GetTotalSize() const;
+    // Bytes written to the file so far, all parts together.
+    double GetDownloadedBytes() const;
     std::string GetErrorText() const;
 
 private:

@@ -21,6 +21,14 @@ public:
     // The id the next request or downloader worker takes.
     static int CurrentId();
 
+    // Download threads in flight: counted from just before a thread starts until it has let
+    // go of everything the process-wide clean-up frees.
+    static void TransferStarted();
+    static void TransferEnded();
+    // Cancels every registered download and waits up to waitMs for their threads; true when
+    // none runs any more. After one wait that ran out it gives up at once.
+    static bool StopTransfers(unsigned waitMs);
+
     ~HttpGlobal();
     HttpGlobal(const HttpGlobal&) = delete;
     HttpGlobal& operator=(const HttpGlobal&) = delete;
@@ -32,8 +40,13 @@ private:
     static void UnlockShare(CURL* handle, curl_lock_data data, void* user);
 
     // Easy handles on several threads use the share at once: one lock per kind of shared data.
-    std::shared_ptr<HttpLock> shareLocks_[CURL_LOCK_DATA_LAST];
+    struct ShareLocks {
+        std::shared_ptr<HttpLock> locks[CURL_LOCK_DATA_LAST];
+    };
+    std::unique_ptr<ShareLocks> shareLocks_;
 
     static std::atomic<CURLSH*> share_;
     static std::atomic<int> idCounter_;
+    static std::atomic<int> running_;
+    static std::atomic<bool> abandoned_;
 };

@@ -53,3 +53,7 @@ std::string HttpRequest::GetHeaderText() const {
 std::string HttpRequest::GetErrorText() const {
     return helper_ ? helper_->ErrorText() : std::string();
 }
+
+void HttpRequest::SetBounds(long connectMs, long stallSeconds, long totalMs) {
+    if (helper_) helper_->SetBounds(TransferBounds(connectMs, stallSeconds, totalMs));
+}

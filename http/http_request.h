@@ -25,6 +25,9 @@ public:
     void SetTimeout(long milliseconds);
     // A full header line sent with the next perform only.
     void AddRequestHeader(const std::string& line);
+    // Connect time-out, low-speed rule and overall limit (all tries together) for every later
+    // perform; running out is a failed request. Default: none.
+    void SetBounds(long connectMs, long stallSeconds, long totalMs);
     // Public-key pins ("sha256//<base64>", several joined by ';') every server of this request
     // must match; a mismatch fails the request. Also limits the request to https.
     void SetPinnedPublicKey(const std::string& pins);

@@ -2,6 +2,7 @@
 #include "http/platform_file.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <sys/types.h>
@@ -24,6 +25,10 @@ FileHandle PlatformFile::OpenForWriting(const std::string& path) {
     return FileHandle(file);
 }
 
+bool PlatformFile::Truncate(std::FILE* file) {
+    return std::fflush(file) == 0 && _chsize_s(_fileno(file), 0) == 0;
+}
+
 int PlatformFile::SeekTo(std::FILE* file, std::int64_t offset) {
     return _fseeki64(file, offset, SEEK_SET);
 }
@@ -40,6 +45,10 @@ bool PlatformFile::MoveReplacing(const std::string& from, const std::string& to)
 
 FileHandle PlatformFile::OpenForWriting(const std::string& path) {
     return FileHandle(std::fopen(path.c_str(), "wb"));
+}
+
+bool PlatformFile::Truncate(std::FILE* file) {
+    return std::fflush(file) == 0 && ftruncate(fileno(file), 0) == 0;
 }
 
 int PlatformFile::SeekTo(std::FILE* file, std::int64_t offset) {

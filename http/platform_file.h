@@ -23,6 +23,8 @@ public:
     static bool MoveReplacing(const std::string& from, const std::string& to);
     // Opens for binary writing, truncating; null on failure.
     static FileHandle OpenForWriting(const std::string& path);
+    // Flushes the stream and cuts the file to length 0; false when that failed.
+    static bool Truncate(std::FILE* file);
     // Positions the stream from its start; 0 on success, like fseek.
     static int SeekTo(std::FILE* file, std::int64_t offset);
 };

@@ -1,8 +1,6 @@
 // Threads for the downloader: Win32 in the Windows build, POSIX in the native build.
 #include "http/platform_thread.h"
 
-#include <atomic>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -11,16 +9,6 @@
 #endif
 
 namespace {
-
-std::atomic<int> startsBeforeRefusal{-1};
-
-bool StartRefused() {
-    int allowed = startsBeforeRefusal.load();
-    while (allowed >= 0) {
-        if (startsBeforeRefusal.compare_exchange_weak(allowed, allowed - 1)) return allowed == 0;
-    }
-    return false;
-}
 
 // Carries the portable procedure and its argument into the platform's thread entry.
 struct Launch {
@@ -37,10 +25,6 @@ PlatformThread& PlatformThread::operator=(PlatformThread&& other) noexcept {
         other.handle_ = nullptr;
     }
     return *this;
-}
-
-void PlatformThread::RefuseStartAfter(int allowed) {
-    startsBeforeRefusal.store(allowed);
 }
 
 #ifdef _WIN32

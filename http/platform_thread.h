@@ -26,8 +26,8 @@ public:
 
     static void Sleep(unsigned milliseconds);
 
-    // Tests only: the next `allowed` starts succeed and the one after that fails; a negative
-    // value (the default) never refuses.
+    // Defined only in test programs (tests/support/http_test_hooks.cpp): the next `allowed`
+    // starts succeed and the one after that fails; a negative value never refuses.
     static void RefuseStartAfter(int allowed);
 
     bool Valid() const { return handle_ != nullptr; }
@@ -35,5 +35,8 @@ public:
     void Close();
 
 private:
+    // Whether Start must fail on purpose: never in the product; test programs replace it.
+    static bool StartRefused();
+
     void* handle_ = nullptr;  // a HANDLE, or a record of the POSIX thread
 };

@@ -80,10 +80,12 @@ int RequestHelper::Perform() {
     // Each try starts empty, so a try cut short by a time-out leaves nothing in front of the
     // next try's body and headers.
     int retriesLeft = retryCount_;
-    CURLcode result;
+    CURLcode result = CURLE_OPERATION_TIMEDOUT;
+    bounds_.Start();
     do {
         headerText_.clear();
         body_.clear();
+        if (!bounds_.ApplyForNextTry(easy_)) break;  // the overall limit has run out
         result = curl_easy_perform(easy_);
     } while (result == CURLE_OPERATION_TIMEDOUT && retriesLeft-- > 0);
 

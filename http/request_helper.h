@@ -7,6 +7,7 @@
 #include <string>
 
 #include "http/http_callbacks.h"
+#include "http/transfer_bounds.h"
 
 class RequestHelper {
 public:
@@ -22,6 +23,9 @@ public:
     void SetTimeout(long milliseconds);
     // A full header line ("Name: value") sent with the next perform only.
     void AddHeader(const std::string& line);
+    // Limits for every later perform (connect, stall, and all tries together); running out
+    // is a failed request.
+    void SetBounds(const TransferBounds& bounds) { bounds_ = bounds; }
     // Public-key pins in libcurl's form ("sha256//<base64>", several joined by ';'). Once set,
     // every connection of this worker must present one of those keys, and only https is
     // spoken (a redirect to plain http would leave the pin behind). Empty text changes nothing.
@@ -51,4 +55,5 @@ private:
     std::string headerText_;
     std::string errorText_;
     ResultCallback resultCallback_;
+    TransferBounds bounds_;
 };

@@ -54,9 +54,10 @@ public:
 
     // ---- install discovery ----
     // The client's install directory from its Uninstall entry (HKLM, the 32-bit view), when
-    // that directory holds Kestrun.exe; otherwise empty.
+    // that directory holds the client executable (LOADER_CLIENT_EXE); otherwise empty.
     static std::string FindInstallLocation();
-    // The "ProductVersion" of installDir + Kestrun.exe for its first translation, or empty.
+    // The "ProductVersion" of installDir + the client executable for its first translation,
+    // or empty.
     std::string ReadInstalledVersion();
 
     // ---- version check, launch decision, download hand-over ----
@@ -78,6 +79,9 @@ public:
     HttpRequest request;
     bool installMode = false;
     std::string installDir;
+    // Connections for the package (the downloader's thread count): 1 unless the build asks
+    // for more; the size table still decides how many parts a package gets.
+    int packageConnections = 1;
 
     // Trust settings, set by the entry point before the window is created: the version
     // service's public-key pins (empty: none), and whether a package is started only with a
@@ -117,6 +121,8 @@ private:
     void PostToWindow(UINT message, WPARAM wParam = 0);
     // The progress bar of this window, or null.
     ProgressBar* FindProgressBar();
+    // The download's figures and outcome, to the diagnostic log when it is on.
+    void LogDownloadOutcome(bool ok);
     // Whether the reply allows a package to be started at all: with a "sha256" named, or
     // one required, it must be 64 hexadecimal digits.
     bool PackageChecksumUsable() const;
@@ -125,4 +131,7 @@ private:
     bool HoldAndCheckPackage();
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
+    // The percentage last posted to the window; -1 before the first report of a download.
+    int lastPostedPercent_ = -1;
+    ULONGLONG downloadStarted_ = 0;  // GetTickCount64 when the download began
 };

@@ -8,13 +8,12 @@
 #include <new>
 
 #include "loader/loader_wnd.h"
+#include "loader/publisher_settings.h"
 
 namespace {
 
 constexpr char kUninstallPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr char kPublisherKey[] = "Tesmar";
 constexpr char kLocationValue[] = "InstallLocation";
-constexpr char kClientExecutable[] = "Kestrun.exe";
 // KEY_READ | KEY_WRITE: the loader runs elevated, so the machine-wide key grants it.
 constexpr REGSAM kUninstallAccess = 0x2001F;
 constexpr DWORD kLocationBufferSize = 260;
@@ -35,7 +34,7 @@ private:
 }  // namespace
 
 std::string LoaderWnd::FindInstallLocation() {
-    const std::string subkey = std::string(kUninstallPrefix) + kPublisherKey;
+    const std::string subkey = std::string(kUninstallPrefix) + loader::kUninstallKey;
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, kUninstallAccess, &opened) !=
         ERROR_SUCCESS) {
@@ -54,12 +53,12 @@ std::string LoaderWnd::FindInstallLocation() {
     // A stored text without its own terminator still ends inside the buffer.
     location[kLocationBufferSize - 1] = '\0';
 
-    const std::string probe = std::string(location) + kClientExecutable;
+    const std::string probe = std::string(location) + loader::kClientExecutable;
     return PathFileExistsA(probe.c_str()) ? std::string(location) : std::string();
 }
 
 std::string LoaderWnd::ReadInstalledVersion() {
-    const std::string file = installDir + kClientExecutable;
+    const std::string file = installDir + loader::kClientExecutable;
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
     if (size == 0) return {};

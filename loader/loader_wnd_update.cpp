@@ -12,10 +12,13 @@
 // started only when its bytes match the reply's "sha256" (when named, or when required). The
 // package is held against writing from before its hash until the window is gone, so the
 // checked bytes are the started ones.
+#include <cstdio>
 #include <vector>
 
+#include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
 #include "loader/package_digest.h"
+#include "loader/publisher_settings.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
 
@@ -23,8 +26,9 @@ namespace {
 
 constexpr int kVersionQueryId = 1;
 constexpr int kPackageDownloadId = 2;
-constexpr int kPackageConnections = 1;
-constexpr char kClientExecutable[] = "Kestrun.exe";
+constexpr long kQueryConnectMs = 15000;
+constexpr long kQueryStallSeconds = 15;  // under 1 byte/s for this long ends the query
+constexpr long kQueryTotalMs = 30000;
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempDirSize = 260;
 constexpr DWORD kTempNameSize = 261;
@@ -41,6 +45,21 @@ public:
 private:
     HANDLE handle_;
 };
+
+// The URL as a support desk may see it: without a user name or password.
+std::string WithoutSecrets(const std::string& url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return url;
+    const std::size_t hostStart = scheme + 3;
+    const std::size_t at = url.find('@', hostStart);
+    const std::size_t pathStart = url.find_first_of("/?#", hostStart);
+    if (at == std::string::npos || (pathStart != std::string::npos && at > pathStart)) return url;
+    return url.substr(0, hostStart) + url.substr(at + 1);
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 }  // namespace
 
@@ -68,17 +87,52 @@ void LoaderWnd::StartUpdate() {
     // A pin mismatch fails the query like any transport error.
     request.SetPinnedPublicKey(versionServicePin);
     request.SetRequestId(kVersionQueryId);
+    // The query runs before the window is shown: a service that accepts and never answers
+    // must not leave an invisible process behind. Running out is a failed query.
+    request.SetBounds(kQueryConnectMs, kQueryStallSeconds, kQueryTotalMs);
     request.SetResultCallback(onDone);
     // Synchronous: the reply (or the failure) has been handled when this returns. A failed
     // query does not stop the decision: an installed client is still started.
+    const ULONGLONG queryStarted = GetTickCount64();
     request.PerformRequest();
+    if (DiagnosticLog::Enabled()) {
+        const std::string error = request.GetErrorText();
+        DiagnosticLog::Line("version query: GET " +
+                            WithoutSecrets(loader::VersionQueryUrl(versionServiceUrl)) +
+                            (versionServicePin.empty() ? "" : " (public key pinned)") +
+                            " -> HTTP " + std::to_string(request.GetHttpStatus()) + ", " +
+                            (error.empty() ? "transfer complete" : error) + ", " +
+                            std::to_string(GetTickCount64() - queryStarted) + " ms");
+    }
 
     installDir = FindInstallLocation();
     const std::string localVersion = ReadInstalledVersion();
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line(installDir.empty()
+                                ? "install discovery: no install location (no Uninstall entry, "
+                                  "no InstallLocation value, or no client executable there)"
+                                : "install discovery: location " + Quoted(installDir));
+        DiagnosticLog::Line(localVersion.empty()
+                                ? "installed version: none (no readable ProductVersion in " +
+                                      Quoted(installDir + loader::kClientExecutable) + ")"
+                                : "installed version: " + Quoted(localVersion));
+    }
     if (loader::IsInstalledVersionCurrent(localVersion, serverVersion)) {
-        targetPath = installDir + kClientExecutable;
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("decision: start the installed client (installed " +
+                                Quoted(localVersion) + " >= service " + Quoted(serverVersion) +
+                                ")");
+        }
+        targetPath = installDir + loader::kClientExecutable;
         LaunchTarget(installMode);
         return;
+    }
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line(localVersion.empty()
+                                ? "decision: download the package (no installed version)"
+                                : "decision: download the package (installed " +
+                                      Quoted(localVersion) + " < service " + Quoted(serverVersion) +
+                                      ")");
     }
 
     // Download branch: the package goes to a temporary file named after the tick count
@@ -86,6 +140,7 @@ void LoaderWnd::StartUpdate() {
     installMode = true;
     if (!PackageChecksumUsable()) {
         // Nothing that arrived could ever be started: end as a failed download ends.
+        DiagnosticLog::Line("checksum: the reply names no usable sha256, nothing is downloaded");
         PostToWindow(WM_CLOSE);
         return;
     }
@@ -103,11 +158,19 @@ void LoaderWnd::StartUpdate() {
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
     });
     downloader.SetFilePath(targetPath);
-    downloader.SetThreadCount(kPackageConnections);
+    downloader.SetThreadCount(packageConnections);
+    lastPostedPercent_ = -1;
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line("download: " + Quoted(WithoutSecrets(downloadUrl)) + " to " +
+                            Quoted(targetPath) + ", up to " + std::to_string(packageConnections) +
+                            " connection(s)");
+    }
+    downloadStarted_ = GetTickCount64();
     downloader.StartDownload();
 }
 
 void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
+    if (id != kVersionQueryId) LogDownloadOutcome(ok != 0);
     if (!ok) {
         PostToWindow(WM_CLOSE);
         return;
@@ -120,8 +183,18 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     downloadUrl = text;
     const loader::VersionReply reply = loader::ParseVersionReply(text);
     if (!reply.parsed) {
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("version reply: not valid JSON (error at byte " +
+                                std::to_string(reply.errorOffset) + ")");
+        }
         PostToWindow(WM_CLOSE);
         return;
+    }
+    if (DiagnosticLog::Enabled()) {
+        DiagnosticLog::Line("version reply: version " +
+                            (reply.hasVersion ? Quoted(reply.version) : "missing") + ", url " +
+                            (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing") +
+                            ", sha256 " + (reply.hasSha256 ? "present" : "absent"));
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
@@ -136,6 +209,7 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
 void LoaderWnd::LaunchTarget(bool asInstaller) {
     ShowWindow(false);
     if (targetPath.empty()) {
+        if (DiagnosticLog::Enabled()) DiagnosticLog::Line("launch: nothing to start (no path)");
         PostToWindow(WM_CLOSE);
         return;
     }
@@ -164,6 +238,14 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
                        nullptr, nullptr, &startup, &process)) {
         OwnedHandle processHandle(process.hProcess);
         OwnedHandle threadHandle(process.hThread);  // closed first
+        if (DiagnosticLog::Enabled()) {
+            DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                                " -> started, process " + std::to_string(process.dwProcessId));
+        }
+    } else if (DiagnosticLog::Enabled()) {
+        const DWORD error = GetLastError();
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                            " -> CreateProcessA failed: " + DiagnosticLog::SystemErrorText(error));
     }
     PostToWindow(WM_CLOSE);
 }
@@ -178,8 +260,13 @@ bool LoaderWnd::HoldAndCheckPackage() {
     const bool held = heldPackage.Hold(targetPath);
     if (!packageSha256Named && !requirePackageSha256) return true;
     loader::Sha256Digest expected, actual;
-    return held && loader::ParseSha256Hex(packageSha256, expected) &&
-           heldPackage.ComputeSha256(actual) && actual == expected;
+    const bool ok = held && loader::ParseSha256Hex(packageSha256, expected) &&
+                    heldPackage.ComputeSha256(actual) && actual == expected;
+    DiagnosticLog::Line(std::string("checksum: ") +
+                        (ok     ? "the package matches the reply's sha256"
+                         : held ? "the package does not match the reply's sha256, deleted"
+                                : "the package could not be held for the check, deleted"));
+    return ok;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,7 +274,12 @@ bool LoaderWnd::HoldAndCheckPackage() {
 // ---------------------------------------------------------------------------------------------
 
 int LoaderWnd::OnTransferProgress(double total, double done, void* /*user*/) {
-    PostToWindow(kProgressMessage, loader::ProgressPercent(total, done));
+    // Only changes are posted (about a hundred per download), so the window's queue never
+    // fills up and drops the install or close message behind them. Reports never overlap.
+    const int percent = static_cast<int>(loader::ProgressPercent(total, done));
+    if (percent == lastPostedPercent_) return 0;
+    lastPostedPercent_ = percent;
+    PostToWindow(kProgressMessage, static_cast<WPARAM>(percent));
     return 0;
 }
 
@@ -214,4 +306,17 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
 void LoaderWnd::PostToWindow(UINT message, WPARAM wParam) {
     std::lock_guard<std::recursive_mutex> hold(gate_->lock);
     if (gate_->window != nullptr) ::PostMessageA(gate_->window, message, wParam, 0);
+}
+
+void LoaderWnd::LogDownloadOutcome(bool ok) {
+    if (!DiagnosticLog::Enabled()) return;
+    const double seconds = static_cast<double>(GetTickCount64() - downloadStarted_) / 1000.0;
+    const double bytes = downloader.GetDownloadedBytes();
+    char figures[160];
+    std::snprintf(figures, sizeof(figures),
+                  "size from the probe %.0f bytes, %d part(s), %.0f bytes in %.3f s (%.2f MB/s)",
+                  downloader.GetTotalSize(), downloader.GetThreadCount(), bytes, seconds,
+                  seconds > 0 ? bytes / seconds / 1e6 : 0.0);
+    DiagnosticLog::Line(std::string("download: ") + (ok ? "complete" : "failed") + ", " + figures +
+                        (ok ? "" : ", error: " + downloader.GetErrorText()));
 }

@@ -1,26 +1,69 @@
-// The loader's entry point: prepares the process-wide services, creates, centres and shows the
-// window (the whole update decision runs while it is created), runs the message loop and tears
-// down. Neither the command line nor the show state it was started with has any effect.
+// The loader's entry point: makes sure it is the session's only loader, prepares the
+// process-wide services, creates, centres and shows the window (the whole update decision runs
+// while it is created), runs the message loop and tears down, stopping a download that is
+// still running first. Neither the command line nor the show state it was started with has
+// any effect.
 #include <windows.h>
 
 #include <objbase.h>
 
 #include <curl/curl.h>
 
+#include <string>
+
+#include "http/http_global.h"
 #include "http/https_rule.h"
+#include "loader/diagnostic_log.h"
+#include "loader/loader_build_options.h"
 #include "loader/loader_wnd.h"
+#include "loader/publisher_settings.h"
+#include "loader/single_instance.h"
 #include "loader/trust_settings.h"
+#include "loader/update_rules.h"
 #include "loader/version_service_url.h"
 
 namespace {
 
 constexpr DWORD kLoaderStyle = 0x96C80000;  // popup, visible, clipping, caption, system menu
 constexpr long kCurlInitFlags = 3;          // SSL and Win32 sockets
+constexpr char kWindowClass[] = "UIMainFrame";
+constexpr char kWindowTitle[] = "Loader";
+// "Local\": one loader per user session, whoever else is logged on; one per publisher (its
+// Uninstall key name), so two publishers' loaders never hold each other back.
+std::string InstanceName() {
+    return std::string("Local\\") + loader::kUninstallKey + ".Loader";
+}
+// How long a download cancelled by closing the window may take to stop and delete its file.
+constexpr unsigned kExitWaitMs = 2000;
+
+// Shows the window normally whatever show state the process was started with: a window
+// created visible takes a shortcut's minimised or maximised state on its first show.
+void ShowNormally(LoaderWnd& window) {
+    const HWND handle = window.GetHWND();
+    window.CenterWindow();
+    ::ShowWindow(handle, SW_SHOW);
+    if (IsIconic(handle) || IsZoomed(handle)) {
+        ::ShowWindow(handle, SW_RESTORE);
+        window.CenterWindow();
+    }
+}
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showState*/) {
+    if (loader::kDiagnosticLog) {
+        DiagnosticLog::Open(loader::kLogFolder);
+        DiagnosticLog::Line(std::string("start: loader ") + loader::kQueryVersion +
+                            " (command line ignored)");
+    }
+    // Before anything else, above all before the version query inside window creation.
+    SingleInstance single(InstanceName().c_str());
+    if (single.AnotherRuns()) {
+        SingleInstance::BringToFront(kWindowClass, kWindowTitle);
+        DiagnosticLog::Line("exit: another loader runs in this session, code 0");
+        return 0;
+    }
     SkinUI::CWindowManagerUI::SetInstance(instance);
     CoInitialize(nullptr);
     curl_global_init(kCurlInitFlags);
@@ -29,17 +72,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     {
         LoaderWnd window;
         window.versionServiceUrl = loader::kVersionServiceUrl;
+        window.packageConnections = loader::kPackageConnections;
         window.versionServicePin = loader::kVersionServicePin;
         window.requirePackageSha256 = loader::kRequirePackageSha256;
-        if (window.Create(nullptr, "Loader", kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {
+        if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {
             // Without a window nothing would ever post the quit message.
+            DiagnosticLog::Line("window: could not be created: " +
+                                DiagnosticLog::SystemErrorText(GetLastError()));
             exitCode = 1;
         } else {
-            window.CenterWindow();
-            ::ShowWindow(window.GetHWND(), SW_SHOW);
+            ShowNormally(window);
             SkinUI::CWindowManagerUI::MessageLoop();
         }
-        curl_global_cleanup();
+        // Closed during a download: it is cancelled (its temporary file goes) and waited for,
+        // so the clean-up never frees what its thread still uses. Should it not end in time,
+        // the clean-up is skipped: the process is ending anyway.
+        const bool busy = window.downloader.IsBusy();
+        const bool stopped = HttpGlobal::StopTransfers(kExitWaitMs);
+        if (stopped) curl_global_cleanup();
+        DiagnosticLog::Line(std::string("exit: message loop ended") +
+                            (busy ? (stopped ? ", running download cancelled"
+                                             : ", running download did not stop in time")
+                                  : "") +
+                            ", code " + std::to_string(exitCode));
     }
     return exitCode;
 }

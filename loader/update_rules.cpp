@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "loader/publisher_settings.h"
+
 namespace loader {
 
 std::string ChannelOf(const std::string& source) {
@@ -11,7 +13,7 @@ std::string ChannelOf(const std::string& source) {
 }
 
 std::string VersionQueryUrl(const std::string& base) {
-    return base + "?version=" + kQueryVersion + "&channel=" + ChannelOf(kChannelSource);
+    return base + "?version=" + kQueryVersion + "&channel=" + kChannel;
 }
 
 bool IsInstalledVersionCurrent(const std::string& local, const std::string& server) {

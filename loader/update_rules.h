@@ -7,10 +7,6 @@
 
 namespace loader {
 
-// The version query's fixed parameters.
-inline constexpr char kQueryVersion[] = "1.0.0.1";
-inline constexpr char kChannelSource[] = "1.0.0.1002";
-
 // Switch words and the variable that tell a started program how it was started.
 inline constexpr char kIgnoreUpdateSwitch[] = "ignore-update";
 inline constexpr char kSilenceSwitch[] = "silence";
@@ -19,7 +15,8 @@ inline constexpr char kInstallPathVariable[] = "INSTALLPATH";
 // The text after the last '.' of source (the whole text when it has none).
 std::string ChannelOf(const std::string& source);
 
-// base + "?version=1.0.0.1&channel=1002", concatenated as is: nothing is escaped.
+// base + "?version=" + kQueryVersion + "&channel=" + kChannel (the publisher's settings;
+// ?version=1.0.0.1&channel=1002 by default), concatenated as is: nothing is escaped.
 std::string VersionQueryUrl(const std::string& base);
 
 // True when an installed client of version local needs no update from the service's

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The product's main job, end to end, on this machine:
-#   - builds loader.exe (tree build/demo) with its version service URL pointing at a local
+#   - builds loader.exe (tree build/demo) and signs it with a throwaway certificate
+#     (scripts/sign.sh), with its version service URL pointing at a local
 #     HTTPS demo service: Debian's nginx on 127.0.0.1 with a self-signed certificate, serving
 #     the JSON reply at /Home/version/ and an installer package of a few MB (ranges on,
 #     throttled so the progress bar visibly moves); in the safe configuration: the service
@@ -34,7 +35,7 @@ while [ $# -gt 0 ]; do
     --port) port=$2; shift ;;
     --size) size_mb=$2; shift ;;
     --rate) rate_kb=$2; shift ;;
-    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -65,8 +66,19 @@ cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w6
 say "building loader.exe for $service_url, pinned to $pin, package checksum required"
 cmake --build "$tree" -j"$(nproc)" --target loader window_probe standin_installer \
   standin_client_v1_0_0_9 standin_client_v2_3_0_11
-loader_exe=$tree/loader/loader.exe
 fixtures=$tree/tests/loader/fixtures
+
+# Signed as a publisher would sign it, with a throwaway certificate made here.
+say "signing loader.exe (Authenticode, throwaway certificate)"
+signing=$tree/signing
+rm -rf "$signing" && mkdir -p "$signing"
+"$here/sign.sh" --throwaway "$signing"
+loader_exe=$signing/loader.exe
+cp "$tree/loader/loader.exe" "$loader_exe"
+LOADER_SIGN_PFX=$signing/sign.pfx LOADER_SIGN_PASSWORD=throwaway "$here/sign.sh" "$loader_exe"
+osslsigncode verify -CAfile "$signing/cert.pem" -in "$loader_exe" >"$signing/verify.log" 2>&1 || true
+{ grep -m 1 'Subject:' "$signing/verify.log"; grep 'Signature verification' "$signing/verify.log"; } |
+  sed 's/^[[:space:]]*/  /'
 
 # ---------------------------------------------------------------------------------------------
 # Services: nginx (HTTPS, loopback), a display, a fresh wine prefix

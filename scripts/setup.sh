@@ -21,7 +21,7 @@ packages=(
   wine wine32:i386 wine64 libgnutls30:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
   libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14 clang-format
-  dpkg-dev nginx-light curl
+  dpkg-dev nginx-light curl osslsigncode
 )
 
 missing=()
@@ -51,6 +51,10 @@ fi
 
 # ---------------------------------------------------------------------------
 # libcurl for Windows (static, Schannel, HTTP/HTTPS only)
+# Only what the loader uses: no cookies, alt-svc, HSTS, DoH, MIME, netrc, digest/NTLM,
+# date parsing, option look-up or progress meter (basic auth and proxies stay); sections
+# per function so the loader's link drops the rest. Changing these flags means changing
+# CURL_WIN_FLAVOUR in env.sh, so no machine reuses a cache built with the old ones.
 # ---------------------------------------------------------------------------
 if [ ! -f "$CURL_WIN_PREFIX/lib/libcurl.a" ]; then
   log "building libcurl for Windows into $CURL_WIN_PREFIX"
@@ -74,7 +78,14 @@ if [ ! -f "$CURL_WIN_PREFIX/lib/libcurl.a" ]; then
     -DCURL_USE_LIBSSH2=OFF -DUSE_LIBIDN2=OFF -DCURL_USE_LIBPSL=OFF \
     -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF \
     -DCURL_ZLIB=ON -DZLIB_USE_STATIC_LIBS=ON \
-    -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none >"$work/configure.log" 2>&1 ||
+    -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
+    -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" \
+    -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_CRYPTO_AUTH=ON \
+    -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON \
+    -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_LIBCURL_OPTION=ON -DCURL_DISABLE_MIME=ON \
+    -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON \
+    -DCURL_DISABLE_SHUFFLE_DNS=ON -DCURL_DISABLE_SOCKETPAIR=ON -DENABLE_UNIX_SOCKETS=OFF \
+    >"$work/configure.log" 2>&1 ||
     { tail -n 40 "$work/configure.log"; exit 1; }
   cmake --build "$work/build" -j"$(nproc)" >"$work/build.log" 2>&1 ||
     { tail -n 40 "$work/build.log"; exit 1; }

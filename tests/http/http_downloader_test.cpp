@@ -8,6 +8,7 @@
 //   faults and retries
 //   early exits, refused threads and the rename
 //   identifiers, busy workers and the registry
+//   the process-wide clean-up at exit (native)
 #include "http/http_downloader.h"
 
 #include <curl/curl.h>
@@ -33,6 +34,9 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+
+#include <atomic>
+#include <cstdlib>
 #endif
 
 namespace {
@@ -251,8 +255,10 @@ TEST_F(Downloads, WithPeerVerificationOnProbeAndPartsKeepBothChecksOn) {
     EXPECT_TRUE(watch.success()) << watch.text();
     const size_t handles = 2;
 #else
-    // OpenSSL refuses the self-signed certificate: the probe fails and nothing follows.
-    EXPECT_EQ(watch.resultCalls(), 0);
+    // OpenSSL refuses the self-signed certificate: the probe fails, which is reported, and
+    // nothing follows.
+    EXPECT_EQ(watch.resultCalls(), 1);
+    EXPECT_FALSE(watch.success());
     EXPECT_FALSE(dltest::Exists(target));
     const size_t handles = 1;
 #endif
@@ -370,13 +376,14 @@ TEST_F(Downloads, ALastPartAnsweredWithTheWholeResourceFailsInsteadOfCorruptingT
     ASSERT_NE(downloader.StartDownload(), nullptr);
     ASSERT_TRUE(watch.WaitForResult());
     EXPECT_FALSE(watch.success());
-    EXPECT_EQ(watch.text(), curl_easy_strerror(CURLE_WRITE_ERROR));
+    EXPECT_EQ(watch.text(), "The server answered with other bytes than were asked for");
     EXPECT_EQ(dltest::ReadFile(target), "the installed package");
     EXPECT_FALSE(dltest::Exists(target + ".dl"));
 }
 
-// A resumed single transfer whose server now ignores the range starts again from byte 0.
-TEST_F(Downloads, AResumeAnsweredWithTheWholeResourceDoesNotLandAfterTheBytesItHas) {
+// A resumed single transfer whose server now ignores the range starts again from byte 0: the
+// file is emptied and the whole body written from its start.
+TEST_F(Downloads, AResumeAnsweredWithTheWholeResourceStartsTheFileOver) {
     const std::string token = testenv::UniqueToken("resume-full");
     HttpDownloader downloader;
     dltest::DownloadWatch watch(downloader);
@@ -388,9 +395,9 @@ TEST_F(Downloads, AResumeAnsweredWithTheWholeResourceDoesNotLandAfterTheBytesItH
                 token);
     ASSERT_NE(downloader.StartDownload(), nullptr);
     ASSERT_TRUE(watch.WaitForResult());
-    EXPECT_FALSE(watch.success());
-    EXPECT_FALSE(dltest::Exists(target));
-    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+    EXPECT_TRUE(watch.success()) << watch.text();
+    ExpectTargetHolds(1048576);
+    EXPECT_EQ(GetRanges(token), (std::vector<std::string>{"", "bytes=65536-"}));
 }
 
 // The low-speed rule (under 1 byte/s for 5 s) ends a transfer that gets no answer with a
@@ -455,6 +462,77 @@ TEST_F(Downloads, ATimedOutPartResumesAtItsNextOffset) {
     EXPECT_EQ(fromResumed, 1);
 }
 
+// The fault matrix: whatever the server does, a download ends either with a byte-exact file
+// or with a reported failure, never leaves its temporary file, and never touches the file
+// already at the target path unless it succeeds. "single" rows fetch 1 MiB in one transfer,
+// "multi" rows 8 MiB in three ranged parts; the probe (the first request) is spared unless
+// the row is about the probe. A changed resource is the generated body shifted by 1000.
+TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
+    enum Outcome { kFailure, kOriginal, kChangedVersion };
+    struct Row {
+        const char* name;
+        bool multi;
+        std::string faults;
+        Outcome outcome;
+        int timeout;         // seconds per part transfer, 0 none
+        size_t changedSize;  // size of the changed version
+    };
+    const Row rows[] = {
+        {"drop mid-body", false, "&drop=300000&after=1&first=1", kFailure, 0, 0},
+        {"drop mid-body", true, "&drop=300000&after=1&first=1", kFailure, 0, 0},
+        {"stall past the low-speed rule", false, "&delay=8000&after=1&first=1", kOriginal, 0, 0},
+        {"stall past the low-speed rule", true, "&delay=8000&after=1&first=1", kOriginal, 0, 0},
+        {"short ranged reply", true, "&short=100000&after=1&first=1", kFailure, 0, 0},
+        {"short resumed reply", false, "&chunk=65536&chunk_delay=3000&after=1&first=2&short=1000",
+         kFailure, 1, 0},
+        {"wrong Content-Range start", true, "&shift=1000&after=1&first=1", kFailure, 0, 0},
+        {"changed between tries, ETag", false,
+         "&chunk=65536&chunk_delay=3000&after=1&first=1&changed_at=3&etag=1", kChangedVersion, 1,
+         1048576},
+        {"changed between tries, new length", false,
+         "&chunk=65536&chunk_delay=3000&after=1&first=1&changed_at=3&size2=1000000",
+         kChangedVersion, 1, 1000000},
+        {"changed between tries, ETag", true,
+         "&chunk=65536&chunk_delay=5000&after=1&first=1&changed_at=5&etag=1", kFailure, 2, 0},
+        {"changed between tries, new length", true,
+         "&chunk=65536&chunk_delay=5000&after=1&first=1&changed_at=5&size2=8000000", kFailure, 2,
+         0},
+        {"404 on a retry", false,
+         "&chunk=65536&chunk_delay=3000&after=1&first=1&status_at=3&status=404", kFailure, 1, 0},
+        {"404 on a retry", true,
+         "&chunk=65536&chunk_delay=5000&after=1&first=1&status_at=5&status=404", kFailure, 2, 0},
+        {"no length on the probe", false, "&nolength=1", kFailure, 0, 0},
+        {"probe never answered", false, "&delay=60000", kFailure, 0, 0},
+    };
+    for (const Row& row : rows) {
+        const std::string label = std::string(row.name) + (row.multi ? " (multi)" : " (single)");
+        const size_t size = row.multi ? 8388608 : 1048576;
+        dltest::WriteFile(target, "the installed package");
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        downloader.SetThreadCount(row.multi ? 4 : 1);
+        downloader.SetTimeout(row.timeout);
+        downloader.SetProbeBounds(2000, 1, 3000);
+        Prepare(downloader, "/data?size=" + std::to_string(size) + row.faults +
+                                "&token=" + testenv::UniqueToken("matrix"));
+        ASSERT_NE(downloader.StartDownload(), nullptr) << label;
+        ASSERT_TRUE(watch.WaitForResult()) << label << ": no outcome reported";
+        EXPECT_FALSE(dltest::Exists(target + ".dl")) << label;
+        if (row.outcome == kFailure) {
+            EXPECT_FALSE(watch.success()) << label;
+            EXPECT_FALSE(watch.text().empty()) << label;
+            EXPECT_TRUE(dltest::ReadFile(target) == "the installed package") << label;
+            continue;
+        }
+        EXPECT_TRUE(watch.success()) << label << ": " << watch.text();
+        const std::string data = dltest::ReadFile(target);
+        const bool changed = row.outcome == kChangedVersion;
+        EXPECT_EQ(data.size(), changed ? row.changedSize : size) << label;
+        EXPECT_EQ(testenv::FirstPatternMismatch(data, changed ? 1000 : 0), std::string::npos)
+            << label;
+    }
+}
+
 TEST_F(Downloads, ATimedOutTransferWithoutRangesStartsAgainAndCountsOnce) {
     const std::string token = testenv::UniqueToken("restart");
     HttpDownloader downloader;
@@ -486,8 +564,9 @@ TEST_F(Downloads, ProgressCallbackReturningNonZeroOrACancelAbortsAndKeepsTheExis
         ASSERT_NE(downloader.StartDownload(), nullptr);
         ASSERT_TRUE(watch.WaitForResult());
         EXPECT_FALSE(watch.success());
-        EXPECT_EQ(watch.text(),
-                  curl_easy_strerror(cancel ? CURLE_WRITE_ERROR : CURLE_ABORTED_BY_CALLBACK));
+        EXPECT_EQ(watch.text(), cancel
+                                    ? std::string("The download was cancelled")
+                                    : std::string(curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK)));
         EXPECT_EQ(dltest::ReadFile(target), "kept");
         EXPECT_FALSE(dltest::Exists(target + ".dl"));
     }
@@ -508,17 +587,22 @@ TEST_F(Downloads, AStaleTemporaryFileIsReplaced) {
 // early exits, refused threads and the rename
 // ---------------------------------------------------------------------------------------------
 
-TEST_F(Downloads, NoSizeOrNoTemporaryFileEndsWithoutACallbackOrAFile) {
+// Every way out reports, so the caller never waits for ever for an outcome.
+TEST_F(Downloads, NoSizeOrNoTemporaryFileEndsWithAReportedFailureAndNoFile) {
     const std::string missingDir = dir.File("missing") + "/package.bin";
     struct Case {
         std::string url;
         std::string path;
+        std::string text;
     };
     const Case cases[] = {
-        {"", target},
-        {testenv::ServerUrl(false, "/data?size=1000&nolength=1"), target},
-        {"http://127.0.0.1:1/nothing-listens-here", target},
-        {testenv::ServerUrl(false, "/data?size=1000"), missingDir},
+        {"", target, "No download address was given"},
+        {testenv::ServerUrl(false, "/data?size=1000&nolength=1"), target,
+         "The server did not report the size of the download"},
+        {"http://127.0.0.1:1/nothing-listens-here", target,
+         curl_easy_strerror(CURLE_COULDNT_CONNECT)},
+        {testenv::ServerUrl(false, "/data?size=1000"), missingDir,
+         "The temporary file for the download could not be created"},
     };
     for (const Case& c : cases) {
         HttpDownloader downloader;
@@ -526,8 +610,10 @@ TEST_F(Downloads, NoSizeOrNoTemporaryFileEndsWithoutACallbackOrAFile) {
         downloader.SetDownloadUrl(c.url);
         downloader.SetFilePath(c.path);
         ASSERT_NE(downloader.StartDownload(), nullptr) << c.url;
-        ASSERT_TRUE(watch.WaitForIdle()) << c.url;
-        EXPECT_EQ(watch.resultCalls(), 0) << c.url;
+        ASSERT_TRUE(watch.WaitForResult()) << c.url;
+        EXPECT_EQ(watch.resultCalls(), 1) << c.url;
+        EXPECT_FALSE(watch.success()) << c.url;
+        EXPECT_EQ(watch.text(), c.text) << c.url;
         EXPECT_FALSE(dltest::Exists(c.path)) << c.url;
         EXPECT_FALSE(dltest::Exists(c.path + ".dl")) << c.url;
     }
@@ -669,5 +755,47 @@ TEST_F(Downloads, TheRegistryKeepsWorkersUnlessReleaseWhenFinishedIsSet) {
     EXPECT_EQ(DownloadRegistry::Count(), before + 1);
     EXPECT_TRUE(releasedWatch.success());
 }
+
+#ifndef _WIN32
+// ---------------------------------------------------------------------------------------------
+// the process-wide clean-up at exit (native)
+// ---------------------------------------------------------------------------------------------
+
+std::atomic<bool> stalledDownloadEnded{false};
+
+// Another part of the process's exit that takes its time, running after the HTTP layer's
+// clean-up: the stalled transfer may end meanwhile.
+void WaitForTheStalledDownload() {
+    for (int i = 0; i < 500 && !stalledDownloadEnded; ++i) PlatformThread::Sleep(10);
+}
+
+void ExitWhileAPartIsStalled(const std::string& path) {
+    std::atexit(&WaitForTheStalledDownload);  // before the set-up exists: it runs after it
+    const std::string token = testenv::UniqueToken("exit");
+    // Made after the set-up, so destroyed before it, as a program's own objects are.
+    static HttpDownloader downloader;
+    downloader.SetResultCallback(
+        [](int, bool, const std::string&) { stalledDownloadEnded = true; });
+    // Three parts; the first to ask is held back before its answer.
+    downloader.SetDownloadUrl(
+        testenv::ServerUrl(false, "/data?size=8388608&delay=1500&after=1&first=1&token=" + token));
+    downloader.SetFilePath(path);
+    if (downloader.StartDownload() == nullptr) std::exit(3);
+    for (int i = 0; i < 1000 && testenv::ServerRequests(token).size() < 2; ++i) {
+        PlatformThread::Sleep(10);
+    }
+    std::exit(0);
+}
+
+// Run in a child process of its own (under the sanitizers, a report makes its exit code
+// non-zero): the clean-up must not free what the stalled transfer still uses.
+TEST(DownloaderExit, TheSetUpDestroyedWhileAPartIsStalledIsClean) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    dltest::ScratchDir dir;
+    const std::string path = dir.File("package.bin");
+    EXPECT_EXIT(ExitWhileAPartIsStalled(path), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(dltest::Exists(path + ".dl")) << "the cancelled download deletes its file";
+}
+#endif
 
 }  // namespace

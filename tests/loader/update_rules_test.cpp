@@ -10,7 +10,7 @@
 namespace {
 
 TEST(UpdateRules, QueryUrlAppendsTheFixedParametersVerbatim) {
-    EXPECT_EQ(loader::ChannelOf(loader::kChannelSource), "1002");
+    EXPECT_EQ(loader::ChannelOf("1.0.0.1002"), "1002");
     EXPECT_EQ(loader::ChannelOf("nodots"), "nodots");
     EXPECT_EQ(loader::ChannelOf("trailing."), "");
     EXPECT_EQ(loader::VersionQueryUrl("https://h/Home/version/"),

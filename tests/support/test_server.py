@@ -33,6 +33,15 @@ Query parameters of /data (all optional):
                  first=M the faults hit requests N+1 to N+M)
   token=T        record the request under T for /stats
   hdr=NAME:VAL   extra response header (may repeat)
+  short=N        serve at most N bytes of a requested range (honest Content-Range and
+                 Content-Length: the reply ends cleanly, short of the range asked for)
+  shift=N        serve a requested range from N bytes after its start (honestly labelled)
+  status_at=K    apply status=N only to the K-th request of this token (others 200/206)
+  changed_at=K   from the K-th request of this token on, serve another version of the
+                 resource: pattern_byte(i + 1000), size2 bytes (default size)
+  size2=N        the size of that other version
+  etag=1         send an ETag naming the version; honour If-Range (a request whose If-Range
+                 names another version gets the whole body with 200)
 
 Start: test_server.py --state-dir DIR  writes DIR/ports.json
 ({"http": port, "https": port, "cert": path}) once both listeners are up.
@@ -223,7 +232,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
             total = max(0, num("size"))
             source = pattern_bytes
 
+        version = 1
+        if opt("changed_at") is not None and seq >= num("changed_at"):
+            version = 2
+            total = max(0, num("size2", total))
+            source = lambda start, n: pattern_bytes(start + 1000, n)
+        etag = '"v%d-%d"' % (version, total) if opt("etag") == "1" else None
+
         status = num("status", 200) if faults_on else 200
+        if opt("status_at") is not None:
+            status = num("status", 200) if seq == num("status_at") else 200
         start, end = 0, total - 1
         crange = opt("crange")
         rng = None
@@ -232,6 +250,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             if (opt("full_from") is not None and rng not in (None, "bad")
                     and rng[0] >= num("full_from")):
                 rng = None
+            if_range = self.headers.get("If-Range")
+            if etag is not None and if_range is not None and if_range != etag:
+                rng = None
+            if rng not in (None, "bad") and faults_on:
+                if opt("shift") is not None:
+                    rng = (min(rng[0] + num("shift"), rng[1]), rng[1])
+                if opt("short") is not None:
+                    rng = (rng[0], min(rng[1], rng[0] + max(1, num("short")) - 1))
         if rng == "bad":
             self.send_response(416)
             self.send_header("Content-Range", "bytes */%d" % total)
@@ -240,7 +266,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if rng is not None:
             start, end = rng
-            if opt("status") is None:
+            if opt("status") is None or (opt("status_at") is not None and status == 200):
                 status = 206
         length = max(0, end - start + 1)
 
@@ -252,6 +278,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Range", crange)
         elif rng is not None:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, total))
+        if etag is not None:
+            self.send_header("ETag", etag)
         if nolength:
             self.send_header("Connection", "close")
             self.close_connection = True

@@ -17,6 +17,7 @@
 #include "ui/controls/AttributeValue.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/controls/CScrollBarUI.h"
+#include "ui/controls/RenderGeometry.h"
 #include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
@@ -105,7 +106,10 @@ bool CContainerUI::AddAt(CControlUI* control, int index) {
 }
 
 void CContainerUI::DisposeChild(CControlUI* child) {
-    if (delayedDestroy_ && manager_ != nullptr) {
+    if (!autoDestroy_) {
+        // Only dropped: whoever holds it now must not find it pointing at this container.
+        child->AttachManager(child->GetManager(), nullptr, false);
+    } else if (delayedDestroy_ && manager_ != nullptr) {
         manager_->AddDelayedCleanup(child);
     } else {
         delete child;
@@ -117,7 +121,7 @@ bool CContainerUI::Remove(CControlUI* control) {
     if (index < 0) return false;
     MarkForLayout();
     items_.erase(items_.begin() + index);
-    if (autoDestroy_) DisposeChild(control);
+    DisposeChild(control);
     return true;
 }
 
@@ -129,9 +133,7 @@ bool CContainerUI::RemoveAt(int index) {
 void CContainerUI::RemoveAll() {
     std::vector<CControlUI*> children;
     children.swap(items_);
-    if (autoDestroy_) {
-        for (CControlUI* child : children) DisposeChild(child);
-    }
+    for (CControlUI* child : children) DisposeChild(child);
     MarkForLayout();
 }
 
@@ -139,8 +141,13 @@ void CContainerUI::RemoveAll() {
 // 3. Visibility and attachment
 // ---------------------------------------------------------------------------------------------
 
+// The loops over the children below index the list afresh on every step: what they call
+// (initialisation and size listeners, focus changes, painting) may add or remove children.
+
 void CContainerUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise) {
-    for (CControlUI* child : items_) child->AttachManager(manager, this, initialise);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        items_[i]->AttachManager(manager, this, initialise);
+    }
     if (verticalBar_ != nullptr) verticalBar_->AttachManager(manager, this, initialise);
     if (horizontalBar_ != nullptr) horizontalBar_->AttachManager(manager, this, initialise);
     CControlUI::AttachManager(manager, parent, initialise);
@@ -149,12 +156,12 @@ void CContainerUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, 
 void CContainerUI::SetVisible(bool visible) {
     if (visible_ == visible) return;
     CControlUI::SetVisible(visible);
-    for (CControlUI* child : items_) child->SetParentVisible(IsVisible());
+    for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetParentVisible(IsVisible());
 }
 
 void CContainerUI::SetParentVisible(bool visible) {
     CControlUI::SetParentVisible(visible);
-    for (CControlUI* child : items_) child->SetParentVisible(IsVisible());
+    for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetParentVisible(IsVisible());
 }
 
 void CContainerUI::SetMouseEnabled(bool enabled) {
@@ -205,18 +212,28 @@ void CContainerUI::SetMouseChildEnabled(bool enabled) {
 }
 
 RECT CContainerUI::InnerRect() const {
-    RECT r = {bounds_.left + inset_.left, bounds_.top + inset_.top, bounds_.right - inset_.right,
-              bounds_.bottom - inset_.bottom};
-    if (Visible(verticalBar_)) r.right -= verticalBar_->GetFixedWidth();
-    if (Visible(horizontalBar_)) r.bottom -= horizontalBar_->GetFixedHeight();
+    RECT r = InsetBounds();
+    if (Visible(verticalBar_)) {
+        r.right = SaturateInt(static_cast<long long>(r.right) - verticalBar_->GetFixedWidth());
+    }
+    if (Visible(horizontalBar_)) {
+        r.bottom = SaturateInt(static_cast<long long>(r.bottom) - horizontalBar_->GetFixedHeight());
+    }
     return r;
+}
+
+RECT CContainerUI::InsetBounds() const {
+    // The inset comes from the skin and may be anything.
+    return RECT{SaturateInt(static_cast<long long>(bounds_.left) + inset_.left),
+                SaturateInt(static_cast<long long>(bounds_.top) + inset_.top),
+                SaturateInt(static_cast<long long>(bounds_.right) - inset_.right),
+                SaturateInt(static_cast<long long>(bounds_.bottom) - inset_.bottom)};
 }
 
 void CContainerUI::SetBounds(const RECT& rect) {
     CControlUI::SetBounds(rect);
     if (items_.empty()) return;
-    const RECT inner = {bounds_.left + inset_.left, bounds_.top + inset_.top,
-                        bounds_.right - inset_.right, bounds_.bottom - inset_.bottom};
+    const RECT inner = InsetBounds();
     for (std::size_t i = 0; i < items_.size(); ++i) {
         CControlUI* child = items_[i];
         if (!child->IsVisible()) continue;
@@ -231,40 +248,44 @@ void CContainerUI::SetBounds(const RECT& rect) {
 void CContainerUI::SetFloatPos(int index) {
     CControlUI* child = GetItemAt(index);
     if (child == nullptr || !child->IsVisible() || !child->IsFloat()) return;
+    // Offsets, sizes and percentages come from the skin: everything in 64 bits, and the
+    // places stop at the ends of the coordinate range.
     const SIZE offset = child->GetFloatOffset();
-    const int w = child->GetFixedWidth();
-    const int h = child->GetFixedHeight();
+    const long long w = child->GetFixedWidth();
+    const long long h = child->GetFixedHeight();
     const RECT& b = bounds_;
-    RECT r;
+    long long left, top, right, bottom;
     if (offset.cx >= 0) {
-        r.left = b.left + offset.cx;
-        r.right = r.left + w;
+        left = static_cast<long long>(b.left) + offset.cx;
+        right = left + w;
     } else {
-        r.right = b.right + offset.cx;
-        r.left = r.right - w;
+        right = static_cast<long long>(b.right) + offset.cx;
+        left = right - w;
     }
     if (offset.cy >= 0) {
-        r.top = b.top + offset.cy;
-        r.bottom = r.top + h;
+        top = static_cast<long long>(b.top) + offset.cy;
+        bottom = top + h;
     } else {
-        r.bottom = b.bottom + offset.cy;
-        r.top = r.bottom - h;
+        bottom = static_cast<long long>(b.bottom) + offset.cy;
+        top = bottom - h;
     }
     if (child->HasRelativeRule()) {
-        const SIZE parent = {b.right - b.left, b.bottom - b.top};
+        const SIZE parent = {SaturateInt(static_cast<long long>(b.right) - b.left),
+                             SaturateInt(static_cast<long long>(b.bottom) - b.top)};
         const TRelativePos rule = child->GetRelativeRule();
         if (rule.base.cx != 0) {
             // The rule moves and stretches by the parent's growth since it was last applied.
-            const int dx = parent.cx - rule.base.cx;
-            const int dy = parent.cy - rule.base.cy;
-            r.left += dx * rule.moveX / 100;
-            r.top += dy * rule.moveY / 100;
-            r.right = r.left + w + dx * rule.zoomX / 100;
-            r.bottom = r.top + h + dy * rule.zoomY / 100;
+            const long long dx = static_cast<long long>(parent.cx) - rule.base.cx;
+            const long long dy = static_cast<long long>(parent.cy) - rule.base.cy;
+            left += dx * rule.moveX / 100;
+            top += dy * rule.moveY / 100;
+            right = left + w + dx * rule.zoomX / 100;
+            bottom = top + h + dy * rule.zoomY / 100;
         }
         child->SetRelativeBase(parent.cx, parent.cy);
     }
-    child->SetBounds(r);
+    child->SetBounds(
+        RECT{SaturateInt(left), SaturateInt(top), SaturateInt(right), SaturateInt(bottom)});
 }
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
@@ -304,8 +325,8 @@ void CContainerUI::ProcessScrollBar(RECT rect, int, int heightNeeded) {
                                        rect.bottom + horizontalBar_->GetFixedHeight()});
     }
     if (verticalBar_ == nullptr) return;
-    const int height = rect.bottom - rect.top;
-    const int range = heightNeeded - height;
+    const int height = SaturateInt(static_cast<long long>(rect.bottom) - rect.top);
+    const int range = SaturateInt(static_cast<long long>(heightNeeded) - height);
     if (heightNeeded > height && !verticalBar_->IsVisible()) {
         verticalBar_->SetVisible(true);
         verticalBar_->SetScrollRange(range);
@@ -322,7 +343,7 @@ void CContainerUI::ProcessScrollBar(RECT rect, int, int heightNeeded) {
             RECT{rect.right, rect.top, rect.right + verticalBar_->GetFixedWidth(), rect.bottom});
         if (verticalBar_->GetScrollRange() != range) {
             const int oldPos = verticalBar_->GetScrollPos();
-            verticalBar_->SetScrollRange(std::abs(range));
+            verticalBar_->SetScrollRange(SaturateInt(std::abs(static_cast<long long>(range))));
             if (verticalBar_->GetScrollRange() == 0) {
                 verticalBar_->SetVisible(false);
                 verticalBar_->SetScrollPos(0);
@@ -368,7 +389,8 @@ void CContainerUI::SetScrollPos(SIZE pos) {
         dx = horizontalBar_->GetScrollPos() - before;
     }
     if (dx == 0 && dy == 0) return;
-    for (CControlUI* child : items_) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        CControlUI* child = items_[i];
         if (!child->IsVisible() || child->IsFloat()) continue;
         RECT r = child->GetBounds();
         ::OffsetRect(&r, -dx, -dy);
@@ -625,7 +647,8 @@ void CContainerUI::Paint(HDC dc, const RECT& paint) {
         const RECT inner = InnerRect();
         RECT childArea;
         if (!::IntersectRect(&childArea, &paint, &inner)) {
-            for (CControlUI* child : items_) {
+            for (std::size_t i = 0; i < items_.size(); ++i) {
+                CControlUI* child = items_[i];
                 if (!child->IsVisible() || !child->IsFloat()) continue;
                 if (!Meets(paint, child->GetBounds()) || !Meets(bounds_, child->GetBounds())) {
                     continue;
@@ -635,7 +658,8 @@ void CContainerUI::Paint(HDC dc, const RECT& paint) {
         } else {
             CRenderClip childClip;
             CRenderClip::GenerateClip(dc, childArea, childClip);
-            for (CControlUI* child : items_) {
+            for (std::size_t i = 0; i < items_.size(); ++i) {
+                CControlUI* child = items_[i];
                 if (!child->IsVisible() || !Meets(paint, child->GetBounds())) continue;
                 if (child->IsFloat()) {
                     if (!Meets(bounds_, child->GetBounds())) continue;

@@ -94,6 +94,8 @@ protected:
     void DisposeChild(CControlUI* child);
     // Bounds less the inset and the visible scroll bars.
     RECT InnerRect() const;
+    // Bounds less the inset.
+    RECT InsetBounds() const;
 
     std::vector<CControlUI*> items_;
     RECT inset_ = {0, 0, 0, 0};

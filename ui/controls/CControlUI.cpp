@@ -12,6 +12,7 @@
 
 #include "ui/controls/AttributeValue.h"
 #include "ui/controls/CRenderer.h"
+#include "ui/controls/RenderGeometry.h"
 #include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
@@ -115,10 +116,14 @@ void CControlUI::SetBounds(const RECT& rect) {
         // Keep the anchoring: a non-negative offset counts from the parent's left/top, a
         // negative one from its right/bottom.
         const RECT& p = parent_->GetBounds();
-        floatOffset_.cx = floatOffset_.cx >= 0 ? bounds_.left - p.left : bounds_.right - p.right;
-        floatOffset_.cy = floatOffset_.cy >= 0 ? bounds_.top - p.top : bounds_.bottom - p.bottom;
-        fixedSize_.cx = bounds_.right - bounds_.left;
-        fixedSize_.cy = bounds_.bottom - bounds_.top;
+        // Coordinates may lie far apart at the ends of the range: differences in 64 bits.
+        auto difference = [](LONG a, LONG b) { return SaturateInt(static_cast<long long>(a) - b); };
+        floatOffset_.cx = floatOffset_.cx >= 0 ? difference(bounds_.left, p.left)
+                                               : difference(bounds_.right, p.right);
+        floatOffset_.cy = floatOffset_.cy >= 0 ? difference(bounds_.top, p.top)
+                                               : difference(bounds_.bottom, p.bottom);
+        fixedSize_.cx = difference(bounds_.right, bounds_.left);
+        fixedSize_.cy = difference(bounds_.bottom, bounds_.top);
     }
 
     needsLayout_ = false;
@@ -566,8 +571,9 @@ void CControlUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     if (is("pos")) {
         ReadIntegers(value, v, 4);
         SetFloatOffset(SIZE{v[0] >= 0 ? v[0] : v[2], v[1] >= 0 ? v[1] : v[3]});
-        SetFixedWidth(v[2] - v[0]);
-        SetFixedHeight(v[3] - v[1]);
+        // Differences of skin values, in 64 bits: a wrapped one could pass as a valid size.
+        SetFixedWidth(SaturateInt(static_cast<long long>(v[2]) - v[0]));
+        SetFixedHeight(SaturateInt(static_cast<long long>(v[3]) - v[1]));
     } else if (is("relativepos")) {
         ReadIntegers(value, v, 4);
         SetRelativeRule(v[0], v[1], v[2], v[3]);

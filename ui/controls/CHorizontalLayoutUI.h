@@ -3,32 +3,20 @@
 // separator strip at its right (or left) edge.
 #pragma once
 
-#include "ui/controls/CContainerUI.h"
+#include "ui/controls/CLinearLayoutUI.h"
 
 namespace SkinUI {
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CHorizontalLayoutUI : public CLinearLayoutUI {
 public:
+    CHorizontalLayoutUI() : CLinearLayoutUI(false) {}
+
     LPCSTR GetTypeName() const override;
     void* QueryType(LPCSTR name) override;
-    UINT GetInputFlags() override;
-    void SetBounds(const RECT& rect) override;
-    void ProcessEvent(TEventUI& event) override;
     void ApplyAttribute(LPCSTR name, LPCSTR value) override;
-    void PaintOverlay(HDC dc, const RECT& paint) override;
 
-    void SetSepWidth(int width) { sepSize_ = width; }
+    void SetSepWidth(int size) { sepSize_ = size; }
     int GetSepWidth() const { return sepSize_; }
-    void SetSepImmMode(bool immediate) { immediate_ = immediate; }
-    bool IsSepImmMode() const { return immediate_; }
-    RECT GetThumbRect(const RECT& of) const;
-
-private:
-    int sepSize_ = 0;
-    UINT buttonState_ = 0;
-    POINT lastMouse_ = {0, 0};
-    RECT newPos_ = {0, 0, 0, 0};
-    bool immediate_ = false;
 };
 
 }  // namespace SkinUI

@@ -11,6 +11,10 @@
 
 namespace SkinUI {
 
+COptionUI::~COptionUI() {
+    LeaveGroup();
+}
+
 LPCSTR COptionUI::GetTypeName() const {
     return "OptionUI";
 }
@@ -28,9 +32,23 @@ bool COptionUI::Activate() {
 
 void COptionUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise) {
     CButtonUI::AttachManager(manager, parent, initialise);
-    if (initialise && manager_ != nullptr && !group_.empty()) {
-        manager_->AddOptionGroup(group_, this);
-    }
+    if (initialise) JoinGroup(manager_);
+}
+
+void COptionUI::JoinGroup(CWindowManagerUI* manager) {
+    if (manager == nullptr || group_.empty()) return;
+    if (groupManager_ != manager) LeaveGroup();  // one manager's group at a time
+    manager->AddOptionGroup(group_, this);
+    groupManager_ = manager;
+}
+
+void COptionUI::LeaveGroup() {
+    if (groupManager_ != nullptr && !group_.empty()) groupManager_->RemoveOptionGroup(group_, this);
+    groupManager_ = nullptr;
+}
+
+void COptionUI::ForgetGroupManager(CWindowManagerUI* manager) {
+    if (groupManager_ == manager) groupManager_ = nullptr;
 }
 
 void COptionUI::SetEnabled(bool enabled) {
@@ -40,9 +58,9 @@ void COptionUI::SetEnabled(bool enabled) {
 
 void COptionUI::SetGroup(const std::string& group) {
     if (group == group_) return;
-    if (manager_ != nullptr && !group_.empty()) manager_->RemoveOptionGroup(group_, this);
+    LeaveGroup();
     group_ = group;
-    if (manager_ != nullptr && !group_.empty()) manager_->AddOptionGroup(group_, this);
+    JoinGroup(manager_);
     Select(selected_);
 }
 

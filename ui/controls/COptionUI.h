@@ -11,6 +11,7 @@ namespace SkinUI {
 class COptionUI : public CButtonUI {
 public:
     COptionUI() = default;
+    ~COptionUI() override;
 
     LPCSTR GetTypeName() const override;
     void* QueryType(LPCSTR name) override;
@@ -37,9 +38,19 @@ public:
     DWORD GetSelectedTextColor() const { return selectedTextColor_; }
     void SetSelectedTextColor(DWORD color) { selectedTextColor_ = color; }
 
+    // The manager is going away: its option groups no longer hold this option.
+    void ForgetGroupManager(CWindowManagerUI* manager);
+
 private:
+    void JoinGroup(CWindowManagerUI* manager);
+    void LeaveGroup();
+
     bool selected_ = false;
     std::string group_;
+    // The manager whose group table holds this option. The option may be detached from it
+    // (the skin builder attaches controls only while their attributes are applied) and must
+    // still leave the group when it is destroyed.
+    CWindowManagerUI* groupManager_ = nullptr;
     DWORD selectedBackColor_ = 0;
     DWORD selectedTextColor_ = 0;
     std::string selectedImage_;

@@ -3,33 +3,20 @@
 // separator strip at its bottom (or top) edge.
 #pragma once
 
-#include "ui/controls/CContainerUI.h"
+#include "ui/controls/CLinearLayoutUI.h"
 
 namespace SkinUI {
 
-class CVerticalLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public CLinearLayoutUI {
 public:
+    CVerticalLayoutUI() : CLinearLayoutUI(true) {}
+
     LPCSTR GetTypeName() const override;
     void* QueryType(LPCSTR name) override;
-    UINT GetInputFlags() override;
-    void SetBounds(const RECT& rect) override;
-    void ProcessEvent(TEventUI& event) override;
     void ApplyAttribute(LPCSTR name, LPCSTR value) override;
-    void PaintOverlay(HDC dc, const RECT& paint) override;
 
-    void SetSepHeight(int height) { sepSize_ = height; }
+    void SetSepHeight(int size) { sepSize_ = size; }
     int GetSepHeight() const { return sepSize_; }
-    void SetSepImmMode(bool immediate) { immediate_ = immediate; }
-    bool IsSepImmMode() const { return immediate_; }
-    // The separator strip of a rectangle (the bounds, or the new position while dragging).
-    RECT GetThumbRect(const RECT& of) const;
-
-private:
-    int sepSize_ = 0;
-    UINT buttonState_ = 0;
-    POINT lastMouse_ = {0, 0};
-    RECT newPos_ = {0, 0, 0, 0};
-    bool immediate_ = false;
 };
 
 }  // namespace SkinUI

@@ -31,18 +31,30 @@ const char* SkipBlanks(const char* p) {
 
 struct TDescriptorState {
     TImageDrawParams params;
-    int count = 0;       // pictures announced so far ("file" or "restype" items)
-    bool drawn = false;  // the current name was already drawn by an earlier item
+    int count = 0;  // pictures announced so far ("file" or "restype" items)
+    // The name and type of the last picture drawn, while no "file" or "res" item has named a
+    // picture since.
+    bool drawn = false;
+    std::string drawnName;
+    std::string drawnType;
     const ImageDrawFn* draw = nullptr;
 
-    // A pending picture is drawn before an item replaces what it is drawn with. Each name is
-    // drawn once: a "res" followed by its "restype" must not draw the same picture twice,
-    // which would double a translucent picture's strength.
+    // A repeated "restype" would draw the picture it names once more, doubling a translucent
+    // picture's strength. Only that identical redraw is skipped: a name drawn as a file and
+    // then with a resource type names two different pictures, and both are tried.
+    bool IsRedraw() const { return drawn && params.name == drawnName && params.type == drawnType; }
+
+    void Draw() {
+        if (IsRedraw()) return;
+        (*draw)(params);
+        drawn = true;
+        drawnName = params.name;
+        drawnType = params.type;
+    }
+
+    // A pending picture is drawn before an item replaces what it is drawn with.
     void FlushPending() {
-        if (count > 0 && !drawn) {
-            (*draw)(params);
-            drawn = true;
-        }
+        if (count > 0) Draw();
     }
 };
 
@@ -146,7 +158,7 @@ void ParseImageDescriptor(const char* descriptor, const char* modifier, const TR
     s.params.dest = bounds;
     if (descriptor != nullptr) ParseItems(s, bounds, descriptor);
     if (modifier != nullptr) ParseItems(s, bounds, modifier);
-    if (!(s.count > 0 && s.drawn)) draw(s.params);
+    s.Draw();
 }
 
 }  // namespace SkinUI

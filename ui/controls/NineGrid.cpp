@@ -15,24 +15,34 @@ void Add(std::vector<TBlit>& out, const TRectI& dest, int sx, int sy, int sw, in
     out.push_back(b);
 }
 
-// Tiles the middle M with the source middle (sx, sy, sw, sh).
-void AddMiddle(std::vector<TBlit>& out, const TRectI& m, int sx, int sy, int sw, int sh,
-               bool xtiled, bool ytiled) {
+// Tiles the middle M with the source middle (sx, sy, sw, sh). Tiles keep their places from
+// M's top-left corner, but only those that meet the paint rectangle are blitted: a tiny
+// source tiled over a large area would otherwise cost one blit per tile of the whole area.
+void AddMiddle(std::vector<TBlit>& out, const TRectI& m, const TRectI& paint, int sx, int sy,
+               int sw, int sh, bool xtiled, bool ytiled) {
     // An empty source middle has nothing to stretch or tile.
     if (m.IsEmpty() || sw <= 0 || sh <= 0) return;
     if (!xtiled && !ytiled) {
         Add(out, m, sx, sy, sw, sh);
         return;
     }
-    const int stepX = xtiled ? sw : m.Width();
-    const int stepY = ytiled ? sh : m.Height();
-    for (int y = m.top; y < m.bottom; y += stepY) {
-        const int h = y + stepY > m.bottom ? m.bottom - y : stepY;
+    const TRectI visible = Intersect(m, paint);
+    if (visible.IsEmpty()) return;
+    // In 64 bits: a step past the last tile may lie beyond the integer range.
+    const long long stepX = xtiled ? sw : static_cast<long long>(m.right) - m.left;
+    const long long stepY = ytiled ? sh : static_cast<long long>(m.bottom) - m.top;
+    const long long firstX =
+        m.left + (visible.left - static_cast<long long>(m.left)) / stepX * stepX;
+    const long long firstY = m.top + (visible.top - static_cast<long long>(m.top)) / stepY * stepY;
+    for (long long y = firstY; y < visible.bottom; y += stepY) {
+        const int h = static_cast<int>(y + stepY > m.bottom ? m.bottom - y : stepY);
         const int srcH = ytiled ? h : sh;
-        for (int x = m.left; x < m.right; x += stepX) {
-            const int w = x + stepX > m.right ? m.right - x : stepX;
+        for (long long x = firstX; x < visible.right; x += stepX) {
+            const int w = static_cast<int>(x + stepX > m.right ? m.right - x : stepX);
             const int srcW = xtiled ? w : sw;
-            Add(out, MakeRect(x, y, x + w, y + h), sx, sy, srcW, srcH);
+            const int left = static_cast<int>(x);
+            const int top = static_cast<int>(y);
+            Add(out, MakeRect(left, top, left + w, top + h), sx, sy, srcW, srcH);
         }
     }
 }
@@ -69,7 +79,8 @@ std::vector<TBlit> LayoutNineGrid(const TNineGridInput& in) {
         const TRectI m =
             MakeRect(r.left + c.left, r.top + c.top, r.right - c.right, r.bottom - c.bottom);
         if (Meets(m, in.paint))
-            AddMiddle(out, m, s.left + c.left, s.top + c.top, sw, sh, in.xtiled, in.ytiled);
+            AddMiddle(out, m, in.paint, s.left + c.left, s.top + c.top, sw, sh, in.xtiled,
+                      in.ytiled);
     }
     const int midW = r.Width() - c.left - c.right;
     const int midH = r.Height() - c.top - c.bottom;

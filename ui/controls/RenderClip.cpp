@@ -1,11 +1,30 @@
 // Clip regions for painting; see RenderClip.h.
 #include "ui/controls/RenderClip.h"
 
+#include <utility>
+
 namespace SkinUI {
+
+namespace {
+
+// The device context's clip region as it is now, or none when it has no clip at all.
+UniqueRegion CurrentClip(HDC dc) {
+    UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    if (region && ::GetClipRgn(dc, region.get()) != 1) region.reset();
+    return region;
+}
+
+}  // namespace
 
 void CRenderClip::Install(HDC dc) {
     dc_ = dc;
-    if (inner_) ::ExtSelectClipRgn(dc, inner_.get(), RGN_AND);
+    // The clips of enclosing containers stay in force: the outer clip is the one found here,
+    // whatever its shape, and the inner clip is the area narrowed within it. Re-selecting
+    // the plain inner rectangle later would let a nested float paint over its ancestors.
+    if (UniqueRegion found = CurrentClip(dc)) outer_ = std::move(found);
+    if (!inner_) return;
+    ::ExtSelectClipRgn(dc, inner_.get(), RGN_AND);
+    if (UniqueRegion narrowed = CurrentClip(dc)) inner_ = std::move(narrowed);
 }
 
 void CRenderClip::GenerateClip(HDC dc, const RECT& rect, CRenderClip& clip) {

@@ -5,6 +5,13 @@
 
 namespace SkinUI {
 
+// A coordinate computed in 64 bits from skin values, stopped at the ends of the int range.
+inline int SaturateInt(long long value) {
+    if (value > 2147483647LL) return 2147483647;
+    if (value < -2147483647LL - 1) return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
 struct TRectI {
     int left = 0;
     int top = 0;

@@ -306,8 +306,9 @@ void CSkinBuilder::Include(const CXmlNode& node, CControlUI* parent, CWindowMana
 // `container` tells whether the parent has a child list at all.
 bool CSkinBuilder::AddToParent(CControlUI* control, CControlUI* parent, IContainerUI*& container,
                                bool& containerLooked) {
-    if (parent->QueryType("TreeNode") != nullptr) {
-        return static_cast<CTreeNodeUI*>(parent)->Add(control);
+    // The answer is the tree node itself, which need not be the parent object.
+    if (void* node = parent->QueryType("TreeNode")) {
+        return static_cast<CTreeNodeUI*>(node)->Add(control);
     }
     if (!containerLooked) {
         containerLooked = true;

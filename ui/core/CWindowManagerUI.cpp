@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/controls/CControlUI.h"
+#include "ui/controls/COptionUI.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/core/ProcAddress.h"
 #include "ui/core/SkinSource.h"
@@ -142,9 +143,7 @@ CWindowManagerUI::CWindowManagerUI() {
 
 CWindowManagerUI::~CWindowManagerUI() {
     // Controls waiting for deletion first: their destructors still reach this manager.
-    std::vector<CControlUI*> cleanup;
-    cleanup.swap(delayedCleanup_);
-    for (CControlUI* control : cleanup) delete control;
+    DeleteDelayedCleanup();
 
     pendingNotices_.clear();
     names_.clear();
@@ -156,6 +155,14 @@ CWindowManagerUI::~CWindowManagerUI() {
     fonts_.clear();
     images_.clear();
     defaultAttributes_.clear();
+    // Options outside the tree outlive this manager: they must not leave its groups later.
+    for (const auto& group : optionGroups_) {
+        for (CControlUI* member : group.second) {
+            if (auto* option = static_cast<COptionUI*>(member->QueryType("Option"))) {
+                option->ForgetGroupManager(this);
+            }
+        }
+    }
     optionGroups_.clear();
     for (const auto& timer : timers_) {
         if (!timer->killed && ::IsWindow(timer->window)) {
@@ -445,6 +452,16 @@ void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
     control->AttachManager(this, nullptr, false);
     delayedCleanup_.push_back(control);
     if (window_ != nullptr) ::PostMessageA(window_, WM_APP + 1, 0, 0);
+}
+
+void CWindowManagerUI::DeleteDelayedCleanup() {
+    // One at a time off the list itself: deleting one control reaps every other entry that
+    // its destruction deletes too (a queued control inside a queued subtree).
+    while (!delayedCleanup_.empty()) {
+        CControlUI* control = delayedCleanup_.front();
+        delayedCleanup_.erase(delayedCleanup_.begin());
+        delete control;
+    }
 }
 
 HPEN CWindowManagerUI::GetDirtyFramePen() {

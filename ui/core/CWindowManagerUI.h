@@ -209,6 +209,7 @@ private:
     const CWindowManagerUI* TopResourceManager() const;
     void MeasureFont(TFontInfo& info);
     void DeliverNotice(TNoticeUI& notice);
+    void DeleteDelayedCleanup();
     void SendFocusEvent(CControlUI* receiver, int kind, CControlUI* sender);
     CControlUI* FindShortcut(char upperCased);
     void Paint();

@@ -83,10 +83,14 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
     if (window_ != nullptr && ::GetFocus() != window_ && control != focus_) ::SetFocus(window_);
     if (control == focus_) return;
     if (focus_ != nullptr) {
+        // Forgotten before anyone hears of it: a listener that moves the focus on
+        // "killfocus" must not find the old focus still set and take it away again.
         CControlUI* old = focus_;
+        focus_ = nullptr;
         SendFocusEvent(old, EventKillFocus, control);
         SendNotify(old, "killfocus");
-        focus_ = nullptr;
+        // Such a listener's move came later than this one, so it stands.
+        if (focus_ != nullptr) return;
     }
     if (control == nullptr) return;
     if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
@@ -129,9 +133,9 @@ void CWindowManagerUI::SetFocusNeeded(CControlUI* control) {
     if (control == nullptr) return;
     if (focus_ != nullptr) {
         CControlUI* old = focus_;
+        focus_ = nullptr;  // forgotten first, as in SetFocus
         SendFocusEvent(old, EventKillFocus, control);
         SendNotify(old, "killfocus");
-        focus_ = nullptr;
     }
     TabSearch search = {control, nullptr, false, false};
     // The tab stop just before the control; the forward move at the next paint then lands on
@@ -300,6 +304,9 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
     for (const auto& notice : pendingNotices_) {
         if (notice->sender == control) notice->sender = nullptr;
     }
+    // Deleted before its clean-up came: the clean-up must not delete it again.
+    delayedCleanup_.erase(std::remove(delayedCleanup_.begin(), delayedCleanup_.end(), control),
+                          delayedCleanup_.end());
     // A destroyed control must not be painted last or kept in an option group either.
     postPaint_.erase(std::remove(postPaint_.begin(), postPaint_.end(), control), postPaint_.end());
     for (auto it = optionGroups_.begin(); it != optionGroups_.end();) {

@@ -301,12 +301,9 @@ bool CWindowManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam
             result = ::SendMessageA(reinterpret_cast<HWND>(lParam), message + kReflectBase, wParam,
                                     lParam);
             return true;
-        case kDelayedCleanup: {
-            std::vector<CControlUI*> doomed;
-            doomed.swap(delayedCleanup_);
-            for (CControlUI* control : doomed) delete control;
+        case kDelayedCleanup:
+            DeleteDelayedCleanup();
             break;
-        }
         default:
             break;
     }

@@ -56,6 +56,14 @@ TEST(ImageDescriptor, EachResourcePictureIsDrawnOnce) {
     EXPECT_EQ(d[1].name, "111");
     EXPECT_EQ(d[1].type, "png");
     EXPECT_EQ(d[1].fade, 255);  // drawn when its restype item came, before the fade
+
+    // Only the identical redraw is skipped: a name tried as a file is then drawn with the
+    // resource type that follows.
+    d = Parse("file='110' restype='png'");
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].type, "");
+    EXPECT_EQ(d[1].name, "110");
+    EXPECT_EQ(d[1].type, "png");
 }
 
 TEST(ImageDescriptor, DestIsCutAtRightAndBottomOnly) {

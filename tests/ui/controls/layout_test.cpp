@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
+
 #include "tests/ui/controls/surface.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/controls/CContainerUI.h"
@@ -98,6 +100,18 @@ TEST(VerticalLayout, PaddingAndChildPadding) {
     gaps.SetBounds(RECT{0, 0, 10, 100});
     EXPECT_EQ(42, first->GetHeight() - 2);  // (100 - 15) / 2, bottom padding inside
     EXPECT_EQ(100, last->GetBounds().bottom);
+
+    // Sums beyond the integer range must not wrap around and hand a stretchable child room
+    // that is not there; coordinates past the range stop at its end.
+    CVerticalLayoutUI absurd;
+    auto* stretch = Child("");
+    auto* padded = Child("height=\"10\" padding=\"0,2000000000,0,2000000000\"");
+    absurd.Add(stretch);
+    absurd.Add(padded);
+    absurd.SetBounds(RECT{0, 0, 10, 100});
+    EXPECT_EQ(0, stretch->GetHeight());
+    EXPECT_EQ(2000000000, padded->GetTop());
+    EXPECT_EQ(LONG_MAX, padded->GetBounds().bottom);
 }
 
 TEST(HorizontalLayout, SharesWidthWithPaddingInsideOnTheRight) {
@@ -136,6 +150,18 @@ TEST(Container, FloatChildrenByPosAndByRelativeRules) {
 
     row.SetBounds(RECT{0, 355, 641, 402});                // 100 wider
     EXPECT_TRUE(HasBounds(relative, 60, 365, 180, 375));  // moved 50, stretched 100
+
+    // Absurd skin values give far-away but exact places, or the largest coordinate.
+    CContainerUI wide;
+    auto* distant = Child("float=\"true\" pos=\"10,10,30,20\" relativepos=\"2000000000,0,0,0\"");
+    auto* edge = Child("float=\"true\" pos=\"2147483647,0,2147483647,5\"");
+    wide.Add(distant);
+    wide.Add(edge);
+    wide.SetBounds(RECT{0, 0, 100, 50});
+    wide.SetBounds(RECT{0, 0, 200, 50});  // 100 wider: moved by 100 x 2000000000 / 100
+    EXPECT_TRUE(HasBounds(distant, 2000000010, 10, 2000000030, 20));
+    wide.SetBounds(RECT{50, 0, 250, 50});
+    EXPECT_EQ(LONG_MAX, edge->GetBounds().left);
 }
 
 TEST(Container, OwnershipOnRemoval) {
@@ -161,6 +187,39 @@ TEST(Container, OwnershipOnRemoval) {
     box.SetAutoDestroy(true);
     EXPECT_TRUE(box.RemoveAt(0));  // no manager: deleted at once
     EXPECT_EQ(0, box.GetCount());
+
+    // A listener called while the children are walked may remove a sibling: the walk goes on
+    // over the list as it is now, so every remaining child is initialised exactly once.
+    struct Dropper {
+        CContainerUI* box;
+        CControlUI* victim;
+        bool Drop(void*) {
+            box->Remove(victim);
+            return true;
+        }
+    };
+    struct Counter {
+        int calls = 0;
+        bool Count(void*) {
+            ++calls;
+            return true;
+        }
+    } last;
+    auto* first = new CControlUI();
+    auto* victim = new CControlUI();
+    auto* third = new CControlUI();
+    box.Add(first);
+    box.Add(victim);
+    box.Add(third);
+    box.SetAutoDestroy(false);
+    Dropper dropper{&box, victim};
+    first->InitListeners += MakeDelegate(&dropper, &Dropper::Drop);
+    third->InitListeners += MakeDelegate(&last, &Counter::Count);
+    box.AttachManager(nullptr, nullptr, true);
+    EXPECT_EQ(1, last.calls);
+    EXPECT_EQ(2, box.GetCount());
+    delete victim;
+    box.SetAutoDestroy(true);
 }
 
 TEST(Container, RemovalWithAManagerIsDelayed) {
@@ -187,6 +246,15 @@ TEST(Container, RemovalWithAManagerIsDelayed) {
     MSG msg;
     EXPECT_TRUE(::PeekMessageA(&msg, host.GetHWND(), WM_APP + 1, WM_APP + 1, PM_REMOVE));
     root->RemoveAll();
+
+    // A child only dropped no longer points at its old container.
+    root->SetAutoDestroy(false);
+    auto* kept = new CControlUI();
+    root->Add(kept);
+    ASSERT_EQ(root, kept->GetParent());
+    root->Remove(kept);
+    EXPECT_EQ(nullptr, kept->GetParent());
+    delete kept;
 }
 
 TEST(Container, HitTestsGoThroughNestedContainers) {
@@ -226,6 +294,22 @@ TEST(Container, ChildrenAreClippedToTheirParent) {
     EXPECT_EQ(0xFF0000u, s.Rgb(20, 20));
     EXPECT_EQ(0xFFFFFFu, s.Rgb(5, 5));
     EXPECT_EQ(0xFFFFFFu, s.Rgb(35, 35));
+
+    // A float of a nested container may leave its own container, but not the enclosing one.
+    CContainerUI outer;
+    outer.AttachManager(&manager, nullptr, false);
+    auto* inner = new CContainerUI();
+    auto* floating = Child("float=\"true\" bkcolor=\"#FF0000FF\"");
+    outer.Add(inner);
+    inner->Add(floating);
+    outer.SetBounds(RECT{10, 10, 30, 30});
+    inner->SetBounds(RECT{0, 0, 40, 40});
+    floating->SetBounds(RECT{0, 0, 40, 40});
+    Surface nested(40, 40);
+    outer.Paint(nested.dc(), RECT{0, 0, 40, 40});
+    EXPECT_EQ(0x0000FFu, nested.Rgb(20, 20));
+    EXPECT_EQ(0xFFFFFFu, nested.Rgb(5, 5));
+    EXPECT_EQ(0xFFFFFFu, nested.Rgb(35, 35));
 }
 
 TEST(Container, VerticalScrollBarAppearsAndScrolls) {

@@ -80,6 +80,19 @@ TEST(NineGrid, TilingBothWaysCutsLastColumnAndRow) {
     EXPECT_TRUE(Has(v, MakeRect(20, 0, 25, 5), 0, 0, 5, 5));
     EXPECT_TRUE(Has(v, MakeRect(20, 10, 25, 12), 0, 0, 5, 2));
     for (const TBlit& b : v) EXPECT_TRUE(b.SameSize());
+
+    // Only the tiles that meet the paint rectangle are blitted, in their usual places.
+    in = Input(MakeRect(0, 0, 1000, 1000), MakeRect(0, 0, 3, 3));
+    in.xtiled = in.ytiled = true;
+    in.paint = MakeRect(500, 500, 510, 520);
+    v = LayoutNineGrid(in);
+    EXPECT_EQ(v.size(), 4u * 8u);  // columns from 498 to 507, rows from 498 to 519
+    EXPECT_TRUE(Has(v, MakeRect(498, 498, 501, 501), 0, 0, 3, 3));
+    EXPECT_TRUE(Has(v, MakeRect(507, 519, 510, 522), 0, 0, 3, 3));
+    in.ytiled = false;
+    v = LayoutNineGrid(in);
+    EXPECT_EQ(v.size(), 4u);
+    EXPECT_TRUE(Has(v, MakeRect(498, 0, 501, 1000), 0, 0, 3, 3));
 }
 
 TEST(NineGrid, TilingOneAxisStretchesTheOther) {

@@ -269,8 +269,13 @@ TEST_F(MessageHandling, HoverShowsTheControlsToolTip) {
     ::EnumThreadWindows(::GetCurrentThreadId(), FindOwnedTip, reinterpret_cast<LPARAM>(&tip));
     ASSERT_NE(nullptr, tip.second);
     EXPECT_EQ(first->GetToolTipWidth(), ::SendMessageA(tip.second, TTM_GETMAXTIPWIDTH, 0, 0));
-    // Without a tooltip text no tip is made or changed, and nothing is found: not handled.
-    Send(WM_MOUSEHOVER, 0, MAKELPARAM(500, 500));
+    // A control without a tooltip text leaves the tip as it is, though the message is handled;
+    // where no control is found it is not handled.
+    second->SetToolTipWidth(123);
+    LRESULT result = 0;
+    EXPECT_TRUE(wnd.manager.MessageHandler(WM_MOUSEHOVER, 0, MAKELPARAM(150, 50), result));
+    EXPECT_EQ(first->GetToolTipWidth(), ::SendMessageA(tip.second, TTM_GETMAXTIPWIDTH, 0, 0));
+    EXPECT_FALSE(wnd.manager.MessageHandler(WM_MOUSEHOVER, 0, MAKELPARAM(500, 500), result));
 }
 
 TEST_F(MessageHandling, TabMovesTheFocusBetweenTabStopsThroughTheLoop) {

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/controls/CContainerUI.h"
+#include "ui/controls/COptionUI.h"
 #include "ui/controls/CVerticalLayoutUI.h"
 #include "ui/controls/FurtherControls.h"
 #include "ui/controls/TImageInfo.h"
@@ -340,6 +342,20 @@ TEST_F(Built, WithoutAParentOnlyTheFirstTopLevelControlIsKept) {
     delete root;
     root = nullptr;
     EXPECT_EQ(0, Counted::alive);
+
+    // Nor is anything left in the manager: a dropped option leaves the group it joined.
+    root = Build(
+        "<Window><VerticalLayout><Option name=\"a\" group=\"g\"/></VerticalLayout>"
+        "<Option group=\"g\"/></Window>",
+        &manager);
+    ASSERT_NE(nullptr, root);
+    ASSERT_TRUE(manager.AttachRoot(root));
+    ASSERT_NE(nullptr, manager.GetOptionGroup("g"));
+    EXPECT_EQ(1u, manager.GetOptionGroup("g")->size());
+    auto* option = static_cast<COptionUI*>(manager.FindControlByName("a"));
+    ASSERT_NE(nullptr, option);
+    option->Select();
+    EXPECT_TRUE(option->IsSelected());
 }
 
 TEST_F(Built, TopLevelControlsGoIntoTheGivenParent) {
@@ -387,6 +403,27 @@ TEST_F(Built, TreeNodesNestInTreeNodes) {
     EXPECT_EQ("n1", node->GetName());
     ASSERT_EQ(1, node->GetCount());
     EXPECT_EQ("n2", node->GetItemAt(0)->GetName());
+
+    // A control may answer for a tree node it holds: children go to that node.
+    struct Branch : CControlUI {
+        void* QueryType(LPCSTR name) override {
+            return std::strcmp(name, "TreeNode") == 0 ? &node : CControlUI::QueryType(name);
+        }
+        void* unused[8] = {};
+        CTreeNodeUI node;
+    };
+    struct BranchCallback : IDialogBuilderCallback {
+        CControlUI* CreateCustomControl(LPCSTR tag) override {
+            return std::strcmp(tag, "Branch") == 0 ? new Branch : nullptr;
+        }
+    } callback;
+    CSkinBuilder builder;
+    std::unique_ptr<CControlUI> branch(builder.Build(
+        "<Window><Branch><Control name=\"leaf\"/></Branch></Window>", nullptr, &callback));
+    ASSERT_NE(nullptr, branch);
+    CTreeNodeUI& held = static_cast<Branch*>(branch.get())->node;
+    ASSERT_EQ(1, held.GetCount());
+    EXPECT_EQ("leaf", held.GetItemAt(0)->GetName());
 }
 
 // ---- The tag table ----------------------------------------------------------------------------
@@ -563,25 +600,32 @@ TEST_F(Built, SelfIncludingSkinsEnd) {
 // ---- Malformed skins ----------------------------------------------------------------------------
 
 TEST_F(Built, MalformedSkinsBuildWhatTheyCanOrNothing) {
-    const char* const skins[] = {
-        "<Window><VerticalLayout><Control",
-        "<Window><VerticalLayout></HorizontalLayout></Window>",
-        "<",
-        "",
-        "<Window size=\"99999999999999999999,-99999999999\" roundcorner=\",,,,\" "
-        "shadowpos=\"1\" alpha=\"-7\" caption=\"x\"><Font name=\"Arial\" "
-        "size=\"99999999999\"/><Font name=\"\" size=\"-3\"/><Image name=\"gone.png\"/>"
-        "<Image name=\"x\" restype=\"PNG\"/><Control width=\"99999999999\" pos=\"1,2\" "
-        "bkimage=\"file='gone.png'\" bkcolor=\"#zz\"/></Window>",
-        "<Window><Include source=\"\" count=\"99999999999\"/><Container><Container><Control/>"
-        "</Container></Container></Window>",
+    // Each skin with the type of the control it builds, or none.
+    const struct {
+        const char* skin;
+        const char* built;
+    } cases[] = {
+        {"<Window><VerticalLayout><Control", nullptr},
+        {"<Window><VerticalLayout></HorizontalLayout></Window>", nullptr},
+        {"<", nullptr},
+        {"", nullptr},
+        {"<Window size=\"99999999999999999999,-99999999999\" roundcorner=\",,,,\" "
+         "shadowpos=\"1\" alpha=\"-7\" caption=\"x\"><Font name=\"Arial\" "
+         "size=\"99999999999\"/><Font name=\"\" size=\"-3\"/><Image name=\"gone.png\"/>"
+         "<Image name=\"x\" restype=\"PNG\"/><Control width=\"99999999999\" pos=\"1,2\" "
+         "bkimage=\"file='gone.png'\" bkcolor=\"#zz\"/></Window>",
+         "ControlUI"},
+        {"<Window><Include source=\"\" count=\"99999999999\"/><Container><Container><Control/>"
+         "</Container></Container></Window>",
+         "ContainerUI"},
     };
-    for (const char* skin : skins) {
+    for (const auto& c : cases) {
         CWindowManagerUI other;
         uitest::HostWnd window;
         ASSERT_NE(nullptr, window.Open(other, 40, 30));
         CSkinBuilder builder;
-        CControlUI* built = builder.Build(skin, nullptr, nullptr, &other, nullptr);
+        CControlUI* built = builder.Build(c.skin, nullptr, nullptr, &other, nullptr);
+        EXPECT_STREQ(c.built, built != nullptr ? built->GetTypeName() : nullptr) << c.skin;
         if (built != nullptr) {
             other.AttachRoot(built);  // laid out and painted, missing pictures and all
             ::ShowWindow(window.GetHWND(), SW_SHOWNA);

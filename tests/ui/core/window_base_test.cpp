@@ -251,10 +251,12 @@ TEST_F(WindowBase, ShowWindowHidesShowsAndShowsWithoutActivating) {
     EXPECT_FALSE(::IsWindowVisible(wnd.GetHWND()));
     wnd.ShowWindow(true, false);
     EXPECT_TRUE(::IsWindowVisible(wnd.GetHWND()));
+    EXPECT_NE(wnd.GetHWND(), ::GetActiveWindow());
     wnd.ShowWindow(false);
     EXPECT_FALSE(::IsWindowVisible(wnd.GetHWND()));
     wnd.ShowWindow(true, true);
     EXPECT_TRUE(::IsWindowVisible(wnd.GetHWND()));
+    EXPECT_EQ(wnd.GetHWND(), ::GetActiveWindow());  // taking the focus activates it
 }
 
 TEST_F(WindowBase, CenterWindowUsesTheRealWorkArea) {

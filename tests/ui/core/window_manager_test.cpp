@@ -235,6 +235,34 @@ TEST_F(WindowManager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     manager.SetFocus(a);
     a->SetVisible(false);
     EXPECT_EQ(nullptr, manager.GetFocus());
+
+    // A listener that moves the focus elsewhere when a control loses it: the old focus is
+    // already forgotten, so it loses the focus once, and the listener's later move stands.
+    auto* b = root->Add(new RecordingControl("b", InputTabStop));
+    auto* c = root->Add(new RecordingControl("c", InputTabStop));
+    auto* d = root->Add(new RecordingControl("d", InputTabStop));
+    struct Mover : INotifyUI {
+        void OnNotify(TNoticeUI& notice) override {
+            if (notice.type == "killfocus" && notice.sender == from && ++moves < 50) {
+                manager->SetFocus(to);
+            }
+        }
+        CWindowManagerUI* manager;
+        CControlUI* from;
+        CControlUI* to;
+        int moves = 0;
+    } mover{};
+    mover.manager = &manager;
+    mover.from = b;
+    mover.to = c;
+    manager.AddNotifier(&mover);
+    manager.SetFocus(b);
+    manager.SetFocus(d);
+    EXPECT_EQ(1, b->Count(EventKillFocus));
+    EXPECT_EQ(c, manager.GetFocus());
+    EXPECT_TRUE(c->IsFocused());
+    EXPECT_FALSE(d->IsFocused());
+    EXPECT_EQ(0, d->Count(EventSetFocus));
 }
 
 TEST_F(WindowManager, TabAndShiftTabWalkTheTabStopsThroughThePreTranslation) {
@@ -390,10 +418,36 @@ TEST_F(WindowManager, DelayedCleanupPostsItsMessageAndDeletesLater) {
         EXPECT_FALSE(destroyed);
     }
     EXPECT_TRUE(destroyed);  // at the latest with the manager
+
+    // A queued control that is deleted before the clean-up leaves the queue with its other
+    // references, so the clean-up does not delete it again.
+    struct Counter {
+        int deletions = 0;
+        bool Count(void*) {
+            ++deletions;
+            return true;
+        }
+    } counter;
+    auto* early = new RecordingControl("early");
+    early->DestroyListeners += MakeDelegate(&counter, &Counter::Count);
+    manager.AddDelayedCleanup(early);
+    delete early;
+    LRESULT result = 0;
+    manager.MessageHandler(WM_APP + 1, 0, 0, result);
+    EXPECT_EQ(1, counter.deletions);
 }
 
 TEST_F(WindowManager, ReplacingTheRootHandsTheOldOneToDelayedCleanup) {
+    bool deleted = false;
+    struct Flag {
+        bool* flag;
+        bool Set(void*) {
+            *flag = true;
+            return true;
+        }
+    } flag{&deleted};
     auto* first = new TestContainer("first");
+    first->DestroyListeners += MakeDelegate(&flag, &Flag::Set);
     manager.AttachRoot(first);
     manager.AddPostPaint(first);
     auto* second = new TestContainer("second");
@@ -401,6 +455,12 @@ TEST_F(WindowManager, ReplacingTheRootHandsTheOldOneToDelayedCleanup) {
     EXPECT_EQ(second, manager.GetRoot());
     EXPECT_TRUE(manager.GetPostPaintControls().empty());
     EXPECT_EQ(nullptr, first->GetParent());
+    EXPECT_FALSE(deleted);  // not inside the call
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageA(&msg, host.GetHWND(), WM_APP + 1, WM_APP + 1, PM_REMOVE));
+    LRESULT result = 0;
+    manager.MessageHandler(msg.message, msg.wParam, msg.lParam, result);
+    EXPECT_TRUE(deleted);  // when the clean-up message arrives
 }
 
 TEST(WindowManagerResources, EveryGdiHandleComesBack) {
