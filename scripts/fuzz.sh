@@ -1,22 +1,41 @@
 #!/usr/bin/env bash
 # Builds the fuzz tree and runs every libFuzzer target for a bounded time each, starting
 # from the committed seeds in tests/fuzz/corpus/<target> (new inputs go to a working
-# corpus under build/fuzz/corpus/, crashes to build/fuzz/artifacts/).
-#   ./scripts/fuzz.sh [seconds per target]   (default 60)
-# Exits non-zero when a target finds a crash, a leak or a sanitizer report.
+# corpus under build/fuzz/corpus/, crashes to build/fuzz/artifacts/). Then runs the UI
+# framework's robustness program under wine (windows tree): mutated skins and markup texts
+# from the seeds (the loader skin, the test skins, tests/fuzz/corpus/ui_robustness/) through
+# the skin builder, layout, painting and the markup text renderer, each input under a time
+# bound; findings go to build/windows/ui-robustness/findings/.
+#   ./scripts/fuzz.sh [seconds per target] [UI inputs]   (defaults 60 and 100000)
+#   ./scripts/fuzz.sh --ui-only [UI inputs]               (the UI run alone)
+# UI_JOBS (default 2) runs the UI inputs in that many wine processes side by side;
+# UI_LIMIT_MS (default 20000) is the time bound of one input.
+# Exits non-zero when a target finds a crash, a leak or a sanitizer report, or the UI run
+# finds a crash or a hang.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
-seconds=${1:-60}
-"$here/build.sh" fuzz || exit 1
+ui_only=0
+if [ "${1:-}" = --ui-only ]; then
+  ui_only=1
+  shift
+  seconds=0
+  ui_inputs=${1:-100000}
+else
+  seconds=${1:-60}
+  ui_inputs=${2:-100000}
+fi
+[ $ui_only = 1 ] || "$here/build.sh" fuzz || exit 1
 
 tree=$BUILD_DIR/fuzz
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
 summaries=()
-for target in xml zip image_descriptor version_reply; do
+targets=(xml zip image_descriptor version_reply)
+[ $ui_only = 1 ] && targets=()
+for target in "${targets[@]}"; do
   exe=$tree/tests/fuzz/${target}_fuzzer
   [ -x "$exe" ] || { echo "missing $exe" >&2; status=1; continue; }
   work=$tree/corpus/$target
@@ -38,6 +57,47 @@ for target in xml zip image_descriptor version_reply; do
     summaries+=("${target}_fuzzer: ${runs:-?} runs, ${cov:-cov: ?}, no findings")
   fi
 done
+# --- the UI framework's robustness run (needs GDI: a Windows program under wine) ---------
+wtree=$BUILD_DIR/windows
+if [ -f "$wtree/build.ninja" ]; then
+  cmake --build "$wtree" --target ui_robustness >/dev/null || exit 1
+else
+  "$here/build.sh" windows >/dev/null || exit 1
+fi
+robust=$wtree/tests/fuzz/ui_robustness/ui_robustness.exe
+out=$wtree/ui-robustness
+findings=$out/findings
+rm -rf "$out" && mkdir -p "$findings"
+(
+  . "$here/services.sh"
+  start_display >/dev/null && start_wine >/dev/null || exit 1
+  jobs=${UI_JOBS:-2}
+  chunk=$(((ui_inputs + jobs - 1) / jobs))
+  pids=()
+  for ((j = 0; j < jobs; j++)); do
+    "$here/wine-run.sh" "$robust" --first $((j * chunk)) --inputs "$chunk" \
+      --limit-ms "${UI_LIMIT_MS:-20000}" --findings "$findings" \
+      --resources "$ROOT/tests/ui/controls/fixtures" \
+      "$ROOT/resources/skin.xml" "$ROOT/tests/ui/core/data" \
+      "$ROOT/tests/fuzz/corpus/ui_robustness" >"$out/worker$j.log" 2>&1 &
+    pids+=($!)
+  done
+  rc=0
+  for pid in "${pids[@]}"; do wait "$pid" || rc=1; done
+  exit $rc
+)
+ui_rc=$?
+echo "== ui_robustness: $ui_inputs inputs in ${UI_JOBS:-2} workers"
+cat "$out"/worker*.log | grep -E '^(done|FINDING|exception)' || true
+if [ $ui_rc -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
+  status=1
+  tail -n 5 "$out"/worker*.log
+  summaries+=("ui_robustness: FAILED (see $out; keep each finding as a seed in tests/fuzz/corpus/ui_robustness/)")
+else
+  runs=$(sed -nE 's/^done: ([0-9]+) inputs.*/\1/p' "$out"/worker*.log | paste -sd+ | bc)
+  summaries+=("ui_robustness: ${runs:-?} inputs, no findings")
+fi
+
 echo
 printf '%s\n' "${summaries[@]}"
 exit $status

@@ -73,12 +73,22 @@ const char* RunEnd(const char* p, bool raw) {
     return e;
 }
 
-// Byte offsets of the character boundaries of [p, p + n): 0, ..., n.
-std::vector<int> CharBoundaries(const char* p, int n) {
+// The closing bracket of a tag whose argument starts at p (or the end of the text). Stepped by
+// characters: a double-byte character may have "}" as its trail byte (GBK), and that byte is
+// part of a link text or face name, not the end of the tag.
+const char* TagArgumentEnd(const char* p) {
+    while (*p != '\0' && !IsCloseBracket(*p))
+        p += (::IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ? 2 : 1;
+    return p;
+}
+
+// Byte offsets of the character boundaries of [p, p + n): 0, ..., n; or of its first
+// `maxChars` characters only.
+std::vector<int> CharBoundaries(const char* p, int n, size_t maxChars) {
     std::vector<int> b;
     b.push_back(0);
     int i = 0;
-    while (i < n) {
+    while (i < n && b.size() <= maxChars) {
         i += (::IsDBCSLeadByte(static_cast<BYTE>(p[i])) && i + 1 < n) ? 2 : 1;
         b.push_back(i);
     }
@@ -143,12 +153,21 @@ struct TContext {
     int maxX = 0;
     int pictureBottom = 0;
     POINT linkStart = {0, 0};
+    // Alignment shift of the latest run on this line, and whether the open link's start still
+    // waits for the shift of its first run.
+    int runShift = 0;
+    bool linkStartPending = false;
 
     // Text widths found by a line's measuring pass, replayed in the same order by its drawing
     // pass (the same runs with the same fonts), so each width is measured once.
     std::vector<int> widths;
     size_t replay = 0;
     bool replaying = false;
+
+    // The latest run of plain text found, [runFrom, runTo), and whether in raw mode.
+    const char* runFrom = nullptr;
+    const char* runTo = nullptr;
+    bool runRaw = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -223,6 +242,24 @@ void DrawRunText(TContext& c, const TMarkupState& s, int drawX, const char* p, i
     ::TextOutA(c.dc, drawX, top, p, n);
 }
 
+// How far a run of this width is moved right when drawn in centred or right-aligned multi-line
+// text. It is also remembered as the shift of the latest run, so that link rectangles cover the
+// link where it is drawn, not where it was laid out.
+int AlignShift(TContext& c, int runWidth) {
+    int shift = 0;
+    if (!c.calc && !c.singleLine) {
+        const int width = c.rc.right - c.rc.left;
+        if (c.flags & DT_CENTER) shift += (width - runWidth) / 2;
+        if (c.flags & DT_RIGHT) shift += width - runWidth;
+    }
+    c.runShift = shift;
+    if (c.linkStartPending) {
+        c.linkStart.x += shift;
+        c.linkStartPending = false;
+    }
+    return shift;
+}
+
 // Lays out the run [p, end) from the current x. Returns the bytes consumed; sets `overflow`
 // when the line ends inside (or right before) the run.
 int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char* p, const char* end,
@@ -250,10 +287,21 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         ++HtmlTextMeasureCount();
         return static_cast<int>(Extent(c.dc, p, bounds[count]).cx);
     };
+    // Only a prefix that could fit is measured, doubled while all of it fits: a long run
+    // that is cut on many lines would otherwise be measured whole on each of them.
     auto findCut = [&] {
-        bounds = CharBoundaries(p, n);
-        lo = static_cast<size_t>(Measured(
-            c, [&] { return static_cast<int>(FitCount(c.dc, p, n, bounds, room, prefixWidths)); }));
+        bounds.clear();
+        lo = static_cast<size_t>(Measured(c, [&] {
+            size_t limit = 16 + 2 * static_cast<size_t>(std::max(room, 0) / average);
+            for (;;) {
+                bounds = CharBoundaries(p, n, limit);
+                const size_t fit = FitCount(c.dc, p, bounds.back(), bounds, room, prefixWidths);
+                if (fit < bounds.size() - 1 || bounds.back() == n) return static_cast<int>(fit);
+                limit *= 2;
+            }
+        }));
+        // Replayed: the boundaries up to one character past the cut are enough.
+        if (bounds.empty()) bounds = CharBoundaries(p, n, lo + 1);
         cutFound = true;
     };
     if (static_cast<long long>(n) * average <=
@@ -267,7 +315,7 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         // Estimated past the edge: one fit measurement finds the cut, and also tells when
         // the whole run fits after all (with its width), so it is never measured twice.
         findCut();
-        if (lo == bounds.size() - 1) {
+        if (lo == bounds.size() - 1 && bounds.back() == n) {
             size.cx = Measured(c, [&] { return prefixWidth(lo); });
             fits = true;
         }
@@ -282,16 +330,20 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
             while (k > 0 && IsAsciiLetter(p[bounds[k - 1]]) && bounds[k] - bounds[k - 1] == 1) --k;
             if (k > 0 || c.x > lineLeft) chars = k;
         }
-        // A line must make progress: at its start, at least one character goes on it.
-        if (chars == 0 && c.x <= lineLeft) chars = 1;
+        // A line must make progress: at its start, at least one character goes on it, and
+        // the ellipsis may not take that one away again, or the next line would start at the
+        // same place for ever.
+        const size_t least = c.x <= lineLeft ? 1 : 0;
+        chars = std::max(chars, least);
         bool ellipsis = false;
+        int dots = 0;
         if ((c.flags & DT_END_ELLIPSIS) && chars > 0) {
-            const int dots = Measured(c, [&] {
+            dots = Measured(c, [&] {
                 ++HtmlTextMeasureCount();
                 return static_cast<int>(Extent(c.dc, "...", 3).cx);
             });
             for (int cut = 0;
-                 cut < 2 && chars > 0 &&
+                 cut < 2 && chars > least &&
                  c.x + Measured(c, [&] { return prefixWidth(chars); }) + dots > c.rc.right;
                  ++cut)
                 --chars;
@@ -299,21 +351,17 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
         }
         take = bounds[chars];
         size.cx = Measured(c, [&] { return prefixWidth(chars); });
+        const int drawX = c.x + AlignShift(c, size.cx + dots);
         if (pass.drawing) {
-            DrawRunText(c, s, c.x, p, take);
-            if (ellipsis) DrawRunText(c, s, c.x + size.cx, "...", 3);
+            DrawRunText(c, s, drawX, p, take);
+            if (ellipsis) DrawRunText(c, s, drawX + size.cx, "...", 3);
         }
         c.x = ellipsis ? c.rc.right : c.x + size.cx;
         if (pass.final) c.maxX = std::max(c.maxX, c.x);
         return take;
     }
-    if (pass.drawing) {
-        int drawX = c.x;
-        const int width = c.rc.right - c.rc.left;
-        if (!c.singleLine && (c.flags & DT_CENTER)) drawX += (width - size.cx) / 2;
-        if (!c.singleLine && (c.flags & DT_RIGHT)) drawX += width - size.cx;
-        DrawRunText(c, s, drawX, p, take);
-    }
+    const int drawX = c.x + AlignShift(c, size.cx);
+    if (pass.drawing) DrawRunText(c, s, drawX, p, take);
     c.x += size.cx;
     if (pass.final) c.maxX = std::max(c.maxX, c.x);
     return take;
@@ -432,6 +480,7 @@ void CloseLink(TContext& c, TMarkupState& s, const TPass& pass, int right) {
     }
     if (pass.final) ++c.links.index;
     s.linkOpen = false;
+    c.linkStartPending = false;
 }
 
 TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, const char* arg,
@@ -448,6 +497,8 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
                                      : RendererLink::LinkColor(c.manager));
             PushFont(c, s, f.underline ? f : Variant(c, f, f.bold, true, f.italic), pass);
             c.linkStart = {c.x, c.y};
+            c.linkStartPending = true;
+            c.runShift = 0;  // an empty link ends where it starts
             break;
         }
         case 'b':
@@ -530,7 +581,7 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
 TagResult CloseTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, int lineLeft) {
     switch (letter) {
         case 'a':
-            if (s.linkOpen) CloseLink(c, s, pass, c.x);
+            if (s.linkOpen) CloseLink(c, s, pass, c.x + c.runShift);
             PopKeepBottom(s.colors);
             PopKeepBottom(s.fonts);
             break;
@@ -580,6 +631,10 @@ enum class LineEnd { TextEnd, Break, Overflow };
 LineEnd RunLine(TContext& c, TMarkupState& s, const TPass& pass, const char*& p) {
     const int lineLeft = c.rc.left;
     c.x = lineLeft;
+    c.runShift = 0;
+    // A link continued from the line before starts again at this line's left (each pass).
+    if (s.linkOpen) c.linkStart = {lineLeft, c.y};
+    c.linkStartPending = s.linkOpen;
     if (pass.drawing) ::SetBkMode(c.dc, s.selected ? OPAQUE : TRANSPARENT);
     while (*p != '\0') {
         if (*p == '\n') {
@@ -609,15 +664,20 @@ LineEnd RunLine(TContext& c, TMarkupState& s, const TPass& pass, const char*& p)
         if (!s.raw && IsOpenTag(p)) {
             const char letter = p[1];
             const char* arg = p + 2;
-            const char* close = arg;
-            while (*close != '\0' && !IsCloseBracket(*close)) ++close;
+            const char* close = TagArgumentEnd(arg);
             const TagResult r = OpenTag(c, s, pass, letter, arg, close, lineLeft);
             if (r == TagResult::BreakBefore) return LineEnd::Break;
             p = *close != '\0' ? close + 1 : close;
             if (r == TagResult::BreakAfter) return LineEnd::Break;
             continue;
         }
-        const char* end = RunEnd(p, s.raw);
+        // A run cut on one line goes on at a character boundary on the next, where it still
+        // ends at the same place: found once, not again on every line.
+        const bool sameRun = p >= c.runFrom && p < c.runTo && s.raw == c.runRaw;
+        const char* end = sameRun ? c.runTo : RunEnd(p, s.raw);
+        c.runFrom = p;
+        c.runTo = end;
+        c.runRaw = s.raw;
         if (end == p) end = p + 1;  // a lone bracket that starts nothing is plain text
         bool overflow = false;
         p += LayOutRun(c, s, pass, p, end, lineLeft, overflow);
@@ -721,7 +781,8 @@ void CRenderer::DrawHtmlText(HDC dc, CWindowManagerUI* manager, RECT& rect, LPCS
         }
         // A link still open continues on the next line as a new link with the same text.
         if (s.linkOpen) {
-            CloseLink(c, s, TPass{false, true}, std::min(c.x, static_cast<int>(c.rc.right)));
+            CloseLink(c, s, TPass{false, true},
+                      std::min(c.x + c.runShift, static_cast<int>(c.rc.right)));
             s.linkOpen = true;
             if (c.links.index < c.links.capacity && c.links.texts != nullptr)
                 c.links.texts[c.links.index] = s.linkText;
@@ -731,6 +792,9 @@ void CRenderer::DrawHtmlText(HDC dc, CWindowManagerUI* manager, RECT& rect, LPCS
         lastBottom = c.y + c.lineHeight;
         if (end == LineEnd::TextEnd) break;
         if (end == LineEnd::Overflow && c.singleLine) break;
+        // Every line takes at least one character or tag; a line that took nothing would be
+        // followed by the same line again, without end.
+        if (p == lineText) break;
         c.y += c.lineHeight;
         c.lineHeight = s.Spacing() + s.FontLineHeight();
         c.linkStart = {c.rc.left, c.y};

@@ -129,6 +129,13 @@ RECT CTextUI::MeasureText(RECT rect) {
     CMeasureDC dc(manager_);
     if (dc.get() == nullptr || text_.empty()) return RECT{rect.left, 0, rect.left, 0};
     if (showHtml_) {
+        // Markup needs the manager's fonts: without them it takes no room (the renderer would
+        // leave the 9999-high input rectangle as it is). With no width left it is measured at
+        // the narrowest width, a character per line, so that a narrower text is never measured
+        // shorter than a wider one (a layout that shows a scroll bar for it would otherwise
+        // hide it again).
+        if (manager_ == nullptr) return RECT{rect.left, 0, rect.left, 0};
+        if (rect.right <= rect.left) rect.right = rect.left + 1;
         int links = 0;
         CRenderer::DrawHtmlText(dc.get(), manager_, rect, text_.c_str(), 0, nullptr, nullptr, links,
                                 textStyle_ | TextCalcRect);

@@ -3,6 +3,8 @@
 // wrapper, so double-byte text is GBK).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -181,6 +183,55 @@ TEST_F(HtmlText, SingleLineCentredIsMeasuredThenCentred) {
     EXPECT_GE(right.top, 100 - eh);
 }
 
+// Bounding box of the pixels of one colour inside `area` (empty when none).
+RECT ColorBox(const CCanvas& c, RECT area, uint32_t rgb) {
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (c.At(x, y) == rgb) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    return box;
+}
+
+TEST_F(HtmlText, WrappedLinesAndTheirLinksFollowTheAlignment) {
+    const int w = Measure("alpha", {0, 0, 9999, 100}).right;
+    const int space =
+        Measure("a a", {0, 0, 9999, 100}).right - 2 * Measure("a", {0, 0, 9999, 100}).right;
+    const int line = Measure("a", {0, 0, 9999, 100}).bottom;
+    // Two words fit on the first line, which is cut before the third.
+    const int width = 2 * w + space + w * 3 / 4;
+    CCanvas c(width, 3 * line);
+    Draw(c, {0, 0, width, 3 * line}, "alpha alpha alpha", DT_WORDBREAK | DT_RIGHT);
+    const RECT right = ColorBox(c, {0, 0, width, line}, 0x000000);
+    EXPECT_GE(right.right, width - space - 2);
+    c.Fill(kWhite);
+    Draw(c, {0, 0, width, 3 * line}, "alpha alpha alpha", DT_WORDBREAK | DT_CENTER);
+    const RECT centre = ColorBox(c, {0, 0, width, line}, 0x000000);
+    EXPECT_LE(std::abs((centre.left - 0) - (width - centre.right)), space + 2);
+
+    // Link rectangles lie where the (underlined, blue) link is drawn, on a cut line as well.
+    for (UINT align : {UINT{DT_CENTER}, UINT{DT_RIGHT}}) {
+        c.Fill(kWhite);
+        RECT links[2] = {};
+        std::string texts[2];
+        int count = 2;
+        RECT rc = {0, 0, width, 3 * line};
+        CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, "<a t>alpha alpha alpha</a>",
+                                0xFF000000, links, texts, count, DT_WORDBREAK | align);
+        ASSERT_EQ(count, 2);
+        for (const RECT& link : links) {
+            const RECT drawn = ColorBox(c, {0, link.top, width, link.bottom}, 0x0000FF);
+            ASSERT_LT(drawn.left, drawn.right);
+            EXPECT_LE(std::abs(drawn.left - link.left), 1) << align;
+            EXPECT_LE(std::abs(drawn.right - link.right), 1) << align;
+        }
+    }
+}
+
 TEST_F(HtmlText, LineBreaksAndSingleLine) {
     const RECT one = Measure("a", {0, 0, 9999, 100});
     const int lineHeight = one.bottom - one.top;
@@ -224,16 +275,46 @@ TEST_F(HtmlText, InlinePictureFrames) {
 }
 
 TEST_F(HtmlText, EndEllipsisLandsAtTheRightEdge) {
-    CCanvas c(300, 30);
-    Draw(c, {0, 0, 100, 30}, "a long line of text that cannot fit here",
-         DT_SINGLELINE | DT_END_ELLIPSIS);
-    const RECT ink = c.InkBox(kWhite);
-    EXPECT_LE(ink.right, 100);
+    const std::string text = "a long line of text that cannot fit here";
+    // The cut drawing must be some whole-character prefix (with "..." when asked for) drawn
+    // unclipped in a wide rectangle: then nothing of it was lost to the clip at 100.
+    CCanvas cut(300, 30);
+    CCanvas whole(300, 30);
+    auto prefixThatMatches = [&](const char* suffix) {
+        for (size_t n = 0; n <= text.size(); ++n) {
+            whole.Fill(kWhite);
+            Draw(whole, {0, 0, 300, 30}, (text.substr(0, n) + suffix).c_str(), DT_SINGLELINE);
+            bool same = true;
+            for (int y = 0; y < 30 && same; ++y)
+                for (int x = 0; x < 300 && same; ++x) same = cut.At(x, y) == whole.At(x, y);
+            if (same) return static_cast<int>(n);
+        }
+        return -1;
+    };
+    Draw(cut, {0, 0, 100, 30}, text.c_str(), DT_SINGLELINE | DT_END_ELLIPSIS);
+    const RECT ink = cut.InkBox(kWhite);
     EXPECT_GT(ink.right, 85);
+    const int withDots = prefixThatMatches("...");
+    ASSERT_GT(withDots, 0);
+    EXPECT_LE(Measure((text.substr(0, withDots) + "...").c_str(), {0, 0, 9999, 100}).right, 100);
     // Without the flag the text is cut at the last character that fits.
-    c.Fill(kWhite);
-    Draw(c, {0, 0, 100, 30}, "a long line of text that cannot fit here", DT_SINGLELINE);
-    EXPECT_LE(c.InkBox(kWhite).right, 100);
+    cut.Fill(kWhite);
+    Draw(cut, {0, 0, 100, 30}, text.c_str(), DT_SINGLELINE);
+    const int plain = prefixThatMatches("");
+    ASSERT_GT(plain, withDots);
+    EXPECT_LE(Measure(text.substr(0, plain).c_str(), {0, 0, 9999, 100}).right, 100);
+    EXPECT_GT(Measure(text.substr(0, plain + 1).c_str(), {0, 0, 9999, 100}).right, 100);
+}
+
+TEST_F(HtmlText, EndEllipsisStillPutsACharacterOnEachLine) {
+    // Narrower than one character and "...": every line still takes one character, so
+    // measuring ends, and so does the measuring that centred drawing starts with.
+    const RECT one = Measure("a", {0, 0, 9999, 100});
+    const RECT r = Measure("abcdef", {0, 0, 3, 9999}, DT_WORDBREAK | DT_END_ELLIPSIS);
+    EXPECT_EQ(r.bottom, 6 * (one.bottom - one.top));
+    CCanvas c(40, 200);
+    Draw(c, {0, 0, 3, 200}, "abcdef", DT_WORDBREAK | DT_END_ELLIPSIS | DT_CENTER);
+    EXPECT_GT(c.CountNot({0, 0, 3, 200}, kWhite), 0);
 }
 
 TEST_F(HtmlText, DoubleByteTextWrapsOnCharacterBoundaries) {
@@ -251,6 +332,19 @@ TEST_F(HtmlText, DoubleByteTextWrapsOnCharacterBoundaries) {
         const int lines = (36 + perLine - 1) / perLine;
         EXPECT_EQ(r.bottom, lines * (one.bottom - one.top)) << "width " << width;
     }
+}
+
+TEST_F(HtmlText, TagArgumentsEndOnlyAtACharacterThatIsABracket) {
+    // A GBK character whose trail byte is "}" inside a link text stays in the link text.
+    CCanvas c(120, 30);
+    RECT links[1] = {};
+    std::string texts[1];
+    int count = 1;
+    RECT rc = {0, 0, 120, 30};
+    CRenderer::DrawHtmlText(c.dc(), manager_.get(), rc, "<a \xD5\x7D>x</a>", 0xFF000000, links,
+                            texts, count, DT_SINGLELINE);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(texts[0], "\xD5\x7D");
 }
 
 TEST_F(HtmlText, WordBreakKeepsWordsWhole) {

@@ -397,6 +397,23 @@ TEST(TextControl, PlainTextIsMeasuredForReal) {
     EXPECT_EQ(4, text->MeasureSize(SIZE{120, 0}).cx);  // the padding alone
 }
 
+TEST(TextControl, MarkupWithoutRoomOrManagerIsNotMeasuredTallest) {
+    CTextUI alone;
+    alone.SetShowHtml(true);
+    alone.SetText("<b>some</b> text");
+    EXPECT_EQ(0, alone.MeasureSize(SIZE{200, 0}).cy);
+    Scene scene;
+    auto* text = scene.Add(new CTextUI(), RECT{0, 0, 10, 10});
+    text->SetShowHtml(true);
+    text->SetText("<b>some</b> text");
+    const int wide = text->MeasureSize(SIZE{200, 0}).cy;
+    EXPECT_GT(wide, 0);
+    // Narrower than its padding: a character per line, never shorter than when wider.
+    const int none = text->MeasureSize(SIZE{0, 0}).cy;
+    EXPECT_GE(none, wide);
+    EXPECT_LT(none, 9999);
+}
+
 TEST(TextControl, LinksHoverAndNotify) {
     Scene scene(300, 100);
     scene.manager.AddFont("Tahoma", 16, false, false, false);
