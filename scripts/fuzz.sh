@@ -8,6 +8,9 @@
 # bound; findings go to build/windows/ui-robustness/findings/.
 #   ./scripts/fuzz.sh [seconds per target] [UI inputs]   (defaults 60 and 100000)
 #   ./scripts/fuzz.sh --ui-only [UI inputs]               (the UI run alone)
+# FUZZ_RUNS=N also ends each libFuzzer target after N executions; the long campaign is
+#   FUZZ_RUNS=10000000 ./scripts/fuzz.sh 0   (0 seconds: no time limit, ten million each).
+# FUZZ_TIMEOUT (default 10) is the seconds one input may take before it counts as a hang.
 # UI_JOBS (default 2) runs the UI inputs in that many wine processes side by side;
 # UI_LIMIT_MS (default 20000) is the time bound of one input.
 # Exits non-zero when a target finds a crash, a leak or a sanitizer report, or the UI run
@@ -43,7 +46,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts"
   log=$tree/${target}_fuzzer.log
   echo "== ${target}_fuzzer for ${seconds}s"
-  "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  "$exe" -max_total_time="$seconds" ${FUZZ_RUNS:+-runs="$FUZZ_RUNS"} \
+    -timeout="${FUZZ_TIMEOUT:-10}" -rss_limit_mb=2048 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$artifacts" \
     "$work" "$ROOT/tests/fuzz/corpus/$target" >"$log" 2>&1
   rc=$?
