@@ -417,6 +417,14 @@ void DownloadHelper::StartOver(DownloadPart& part) {
     resourceSize_ = -1;
 }
 
+void DownloadHelper::RememberVersion(const DownloadPart& part) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(part.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    ScopedHttpLock guard(lock_);
+    validator_ = part.reply.Validator();
+    resourceSize_ = length;
+}
+
 bool DownloadHelper::AcceptReply(DownloadPart& part) {
     part.replyChecked = true;
     long status = 0;
@@ -424,11 +432,7 @@ bool DownloadHelper::AcceptReply(DownloadPart& part) {
     if (part.requestedFrom < 0) {
         if (part.lastOffset == 0 && status >= 200 && status < 300) {
             // The first reply of a single transfer names the version a resumption must ask for.
-            curl_off_t length = -1;
-            curl_easy_getinfo(part.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-            ScopedHttpLock guard(lock_);
-            validator_ = part.reply.Validator();
-            resourceSize_ = length;
+            RememberVersion(part);
         }
         return true;
     }
@@ -459,11 +463,7 @@ bool DownloadHelper::AcceptReply(DownloadPart& part) {
         // refused): those bytes start at 0, so the file starts over.
         StartOver(part);
         part.requestedFrom = -1;
-        curl_off_t length = -1;
-        curl_easy_getinfo(part.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        ScopedHttpLock guard(lock_);
-        validator_ = part.reply.Validator();
-        resourceSize_ = length;
+        RememberVersion(part);
         return true;
     }
     // A ranged part's bytes come only in a 206 reply: a whole resource (200) would land at

@@ -112,6 +112,8 @@ private:
     void StartOver(DownloadPart& part);
     // On the first bytes of a try: whether they may be written where the part stands.
     bool AcceptReply(DownloadPart& part);
+    // Keeps the whole resource's validator and length: a resumption must find the same version.
+    void RememberVersion(const DownloadPart& part);
     // After a try that libcurl counts as complete: whether the part holds all its bytes.
     bool PartComplete(DownloadPart& part, long status) const;
     void RecordPartOutcome(const DownloadPart& part, CURLcode result, long status, bool ok);
