@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "loader/owned_handle.h"
+
 namespace {
 
 constexpr unsigned long long kCapBytes = 1024 * 1024;
@@ -15,20 +17,6 @@ std::atomic<bool> enabled{false};
 std::mutex writing;
 std::string logPath;  // set once by Open, before enabled
 std::string oldPath;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -69,9 +57,9 @@ void DiagnosticLog::Line(const std::string& text) {
     }
     // Opened for each line: every line is on disk as soon as it is written, and another
     // program (a support tool) may read or delete the file between lines.
-    FileHandle file(CreateFileA(logPath.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedHandle file(CreateFileA(logPath.c_str(), FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -17,6 +17,7 @@
 
 #include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
+#include "loader/owned_handle.h"
 #include "loader/package_digest.h"
 #include "loader/publisher_settings.h"
 #include "loader/update_rules.h"
@@ -32,19 +33,6 @@ constexpr long kQueryTotalMs = 30000;
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempDirSize = 260;
 constexpr DWORD kTempNameSize = 261;
-
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-private:
-    HANDLE handle_;
-};
 
 // The URL as a support desk may see it: without a user name or password.
 std::string WithoutSecrets(const std::string& url) {
