@@ -14,8 +14,10 @@ namespace {
 
 constexpr char kUninstallPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kLocationValue[] = "InstallLocation";
-// KEY_READ | KEY_WRITE: the loader runs elevated, so the machine-wide key grants it.
-constexpr REGSAM kUninstallAccess = 0x2001F;
+// KEY_READ | KEY_WRITE: the loader runs elevated, so the machine-wide key grants it. Always
+// the 32-bit view, where a 32-bit client's installer writes its entry: a 64-bit build of the
+// loader would otherwise read the 64-bit view and never find the client.
+constexpr REGSAM kUninstallAccess = 0x2001F | KEY_WOW64_32KEY;
 constexpr DWORD kLocationBufferSize = 260;
 constexpr std::size_t kSubBlockPathSize = 128;
 

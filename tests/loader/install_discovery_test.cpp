@@ -70,6 +70,13 @@ TEST_F(InstallDiscovery, OnlyTheMachineKeysThirtyTwoBitViewCounts) {
         ASSERT_TRUE(entry.ok());
         EXPECT_EQ(LoaderWnd::FindInstallLocation(), "");
     }
+    {
+        // Both views hold an entry: the 32-bit and the 64-bit build alike read the 32-bit one.
+        UninstallEntry native(HKEY_LOCAL_MACHINE, kView64, ClientFolder("v1.0.0.10"));
+        UninstallEntry redirected(HKEY_LOCAL_MACHINE, kView32, location);
+        ASSERT_TRUE(native.ok() && redirected.ok());
+        EXPECT_EQ(LoaderWnd::FindInstallLocation(), location);
+    }
     EXPECT_EQ(LoaderWnd::FindInstallLocation(), "");  // no key at all
 }
 
