@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Configures and builds the build trees (installing dependencies first when missing).
-#   ./scripts/build.sh [windows] [native] [native-tsan] [fuzz]   (default: windows native native-tsan)
+#   ./scripts/build.sh [windows] [windows64] [native] [native-tsan] [fuzz]
+#     (default: windows native native-tsan)
+#   windows   - the product: 32-bit Windows (i686)
+#   windows64 - the same product and tests for 64-bit Windows (x86_64), run under wine64
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
-"$here/setup.sh"
 
 trees=("$@")
 [ ${#trees[@]} -gt 0 ] || trees=(windows native native-tsan)
+case " ${trees[*]} " in
+  *" windows64 "*) LOADER_SETUP_WIN64=1 "$here/setup.sh" ;;
+  *) "$here/setup.sh" ;;
+esac
 jobs=$(nproc)
 
 configure() {
@@ -28,6 +34,12 @@ for tree in "${trees[@]}"; do
         -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" \
         -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" ;;
+    windows64)
+      configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/x86_64-w64-mingw32.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DLOADER_DEPS_PREFIX="$CURL_WIN64_PREFIX" \
+        -DLOADER_CURL_PREFIX="$CURL_WIN64_PREFIX" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" ;;
     native)
       configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DLOADER_SANITIZE=address,undefined ;;

@@ -4,9 +4,16 @@
 # and the seconds taken; exits non-zero when they differ.
 #
 #   ./scripts/reproducible.sh [extra cmake -D options...]
+# LOADER_REPRODUCIBLE_ARCH=i686 (default, the product) or x86_64 picks the Windows build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
+arch=${LOADER_REPRODUCIBLE_ARCH:-i686}
+case $arch in
+  i686) curl_prefix=$CURL_WIN_PREFIX ;;
+  x86_64) curl_prefix=$CURL_WIN64_PREFIX; export LOADER_SETUP_WIN64=1 ;;
+  *) echo "LOADER_REPRODUCIBLE_ARCH must be i686 or x86_64" >&2; exit 2 ;;
+esac
 "$here/setup.sh" >/dev/null
 
 # Whatever a build takes from the environment stays out: no cache, no launcher, one clock.
@@ -21,13 +28,14 @@ began=$(date +%s)
 hashes=()
 for tree in first second; do
   dir=$work/$tree
-  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" \
-    -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" "$@" \
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOADER_DEPS_PREFIX="$curl_prefix" \
+    -DLOADER_CURL_PREFIX="$curl_prefix" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" "$@" \
     >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
   cmake --build "$dir" --target loader >"$dir.build.log" 2>&1 || { tail -n 40 "$dir.build.log"; exit 1; }
   hashes+=("$(sha256sum "$dir/loader/loader.exe" | cut -d' ' -f1)")
 done
+echo "loader.exe for $arch Windows"
 echo "first build:  ${hashes[0]}"
 echo "second build: ${hashes[1]}"
 echo "seconds: $(($(date +%s) - began))"

@@ -51,17 +51,19 @@ start_display() {
   export DISPLAY
 }
 
-# A fresh 64-bit wine prefix for this run, copied from a template that is made once, and a
-# persistent wineserver. Exports WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES.
+# A fresh 64-bit wine prefix for this run, copied from a template that is made once (one per
+# Windows tree: a prefix made by wine64 alone has no 32-bit side), and a persistent
+# wineserver. Every wine program goes through $LOADER_WINE (scripts/env.sh). Exports
+# WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES.
 start_wine() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  local template="$CACHE_DIR/wineprefix-template-v1"
+  local template="$CACHE_DIR/wineprefix-template-v1-$WINDOWS_ARCH"
   if [ ! -f "$template/.ready" ]; then
     rm -rf "$template"
-    WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$template" "$LOADER_WINE" wineboot -i >/dev/null 2>&1
     # Without a window manager wine otherwise waits 2 s in DestroyWindow.
-    WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    WINEPREFIX="$template" "$LOADER_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     WINEPREFIX="$template" wineserver -w
     touch "$template/.ready"
   fi
@@ -71,6 +73,6 @@ start_wine() {
   wineserver -p
   # Start wine's background services now, detached from any pipe: started by the first test
   # they would inherit its output pipe and keep the test runner waiting for end of file.
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  "$LOADER_WINE" cmd /c exit </dev/null >/dev/null 2>&1
   _cleanups+=("WINEPREFIX='$WINEPREFIX' wineserver -k 2>/dev/null; WINEPREFIX='$WINEPREFIX' wineserver -w 2>/dev/null")
 }

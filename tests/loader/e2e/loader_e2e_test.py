@@ -36,6 +36,8 @@ from service_url_patch import patch_texts
 
 ENV = os.environ
 WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
+# The wine loader of the tree under test (wine64's own for the 64-bit tree), for wine's tools.
+WINE = ENV.get("LOADER_WINE", "wine")
 UNINSTALL_ROOT = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall" + "\\"
 UNINSTALL_KEY = UNINSTALL_ROOT + "Tesmar"
 QUERY = "?version=1.0.0.1&channel=1002"
@@ -100,12 +102,12 @@ def quiet(args):
 
 
 def set_install_location(folder, key=UNINSTALL_KEY):
-    quiet(["wine", "reg", "add", key, "/v", "InstallLocation", "/t", "REG_SZ", "/d", folder,
+    quiet([WINE, "reg", "add", key, "/v", "InstallLocation", "/t", "REG_SZ", "/d", folder,
            "/f", "/reg:32"])
 
 
 def remove_install_location(key=UNINSTALL_KEY):
-    quiet(["wine", "reg", "delete", key, "/f", "/reg:32"])
+    quiet([WINE, "reg", "delete", key, "/f", "/reg:32"])
 
 
 def client_folder(variant):
@@ -497,15 +499,16 @@ class Download(LoaderCase):
 
 
 def local_app_data():
-    out = subprocess.run(["wine", "cmd", "/c", "echo %LOCALAPPDATA%"], capture_output=True,
+    out = subprocess.run([WINE, "cmd", "/c", "echo %LOCALAPPDATA%"], capture_output=True,
                          stdin=subprocess.DEVNULL)
     windows = out.stdout.decode().strip().splitlines()[-1].strip()
-    unix = subprocess.run(["winepath", "-u", windows], capture_output=True)
+    unix = subprocess.run([WINE, "winepath", "-u", windows], capture_output=True)
     return unix.stdout.decode().strip()
 
 
 def unix_path(windows):
-    return subprocess.run(["winepath", "-u", windows], capture_output=True).stdout.decode().strip()
+    out = subprocess.run([WINE, "winepath", "-u", windows], capture_output=True)
+    return out.stdout.decode().strip()
 
 
 class FieldOptions(LoaderCase):
