@@ -6,9 +6,9 @@ if ! command -v aria2c >/dev/null; then
     { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq aria2 >/dev/null; }
 fi
 dl_native=$BUILD_DIR/native-release/bench/download_bench
-dl_wine=$BUILD_DIR/windows/bench/download_bench.exe
+dl_wine=$BUILD_DIR/$WINDOWS_TREE/bench/download_bench.exe
 dl_out=$LOADER_BENCH_DIR/download.bin
-dl_out_win=$(winepath -w "$dl_out" 2>/dev/null)
+dl_out_win=$("$LOADER_WINE" winepath -w "$dl_out" 2>/dev/null)
 ratio() { python3 -c "import sys;print('%.2f' % (float(sys.argv[1])/float(sys.argv[2])))" "$1" "$2"; }
 now() { date +%s.%N; }
 

@@ -3,4 +3,4 @@ echo "== HttpRequest: 1,000 small GETs reused vs fresh; 100 MB body vs bare libc
 echo "-- native"
 "$BUILD_DIR/native-release/bench/http_request_bench" "$LOADER_BENCH_URL"
 echo "-- wine"
-"$ROOT/scripts/wine-run.sh" "$BUILD_DIR/windows/bench/http_request_bench.exe" "$LOADER_BENCH_URL"
+"$ROOT/scripts/wine-run.sh" "$BUILD_DIR/$WINDOWS_TREE/bench/http_request_bench.exe" "$LOADER_BENCH_URL"

@@ -28,11 +28,11 @@ nginx -c "$pc_dir/nginx.conf" -p "$pc_dir" &
 pc_nginx=$!
 _cleanups+=("kill $pc_nginx 2>/dev/null; wait $pc_nginx 2>/dev/null")
 sleep 0.5
-pc_out_win=$(winepath -w "$pc_dir/package.bin")
+pc_out_win=$("$LOADER_WINE" winepath -w "$pc_dir/package.bin")
 echo "== package check: SHA-256 of 256 MiB under wine vs its download (best of 3, seconds)"
 for pc_url in "$LOADER_BENCH_URL/256mb.bin" "https://127.0.0.1:$pc_port/256mb.bin"; do
   read -r pc_download pc_check pc_ratio pc_cpu < <("$ROOT/scripts/wine-run.sh" \
-    "$BUILD_DIR/windows/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 3 | tr -d '\r')
+    "$BUILD_DIR/$WINDOWS_TREE/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 3 | tr -d '\r')
   echo "${pc_url%%:*}: download $pc_download s; check $pc_check s ($pc_cpu s of processor);" \
     "check / download $pc_ratio (must stay below 0.20)"
 done

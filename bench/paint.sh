@@ -1,6 +1,6 @@
 # Sourced by scripts/bench.sh after the baseline (display and wine are running).
 echo "== full repaint of the loader's tree, 541 x 402 offscreen (ms per repaint, best of 3 x 20)"
-read -r fw bare ratio < <("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/windows/bench/paint_bench.exe")
+read -r fw bare ratio < <("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/$WINDOWS_TREE/bench/paint_bench.exe")
 echo "framework: $fw ms"
 echo "bare GDI:  $bare ms"
 echo "framework/bare: $ratio (goal: under 1.2)"

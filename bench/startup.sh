@@ -10,9 +10,9 @@ su_half=()
 su_bare=()
 su_run() { "$ROOT/scripts/wine-run.sh" "$@" 2>/dev/null | tr -d '\r' | tail -n 1; }
 for _ in 1 2 3 4 5 6 7 8 9; do
-  su_fw+=("$(su_run "$BUILD_DIR/windows/bench/startup_bench.exe")")
-  su_half+=("$(su_run "$BUILD_DIR/windows/bench/startup_bare.exe" halftone)")
-  su_bare+=("$(su_run "$BUILD_DIR/windows/bench/startup_bare.exe")")
+  su_fw+=("$(su_run "$BUILD_DIR/$WINDOWS_TREE/bench/startup_bench.exe")")
+  su_half+=("$(su_run "$BUILD_DIR/$WINDOWS_TREE/bench/startup_bare.exe" halftone)")
+  su_bare+=("$(su_run "$BUILD_DIR/$WINDOWS_TREE/bench/startup_bare.exe")")
 done
 python3 - "${su_fw[*]}" "${su_half[*]}" "${su_bare[*]}" <<'PY'
 import statistics, sys

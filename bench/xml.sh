@@ -22,7 +22,7 @@ cmake --build "$BUILD_DIR/native-release" --target xml_parse_bench -j"$(nproc)" 
 
 echo "== skin parser, generated 4 MiB skin from memory (MB/s, best of 40)"
 xml_native=$("$BUILD_DIR/native-release/bench/xml_parse_bench" 2>/dev/null)
-xml_wine=$("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/windows/bench/xml_parse_bench.exe" 2>/dev/null | tr -d '\r')
+xml_wine=$("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/$WINDOWS_TREE/bench/xml_parse_bench.exe" 2>/dev/null | tr -d '\r')
 echo "native: $(tr '\n' ' ' <<<"$xml_native")"
 echo "wine:   $(tr '\n' ' ' <<<"$xml_wine")"
 python3 - "$xml_native" <<'PY'

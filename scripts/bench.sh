@@ -10,7 +10,8 @@ if ! command -v nginx >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq nginx-light >/dev/null ||
     { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq nginx-light >/dev/null; }
 fi
-"$here/build.sh" windows native-release
+"$here/build.sh" "$WINDOWS_TREE" native-release
+echo "== the Windows figures below are of build/$WINDOWS_TREE ($WINDOWS_ARCH) under $LOADER_WINE"
 
 . "$here/services.sh"
 start_display
@@ -58,7 +59,7 @@ mkdir -p "$LOADER_BENCH_DIR"
 
 echo "== bare libcurl, 100 MB into memory (MB/s, best of 3)"
 native=$("$BUILD_DIR/native-release/bench/curl_throughput_bench" "$LOADER_BENCH_URL/100mb.bin")
-wine_mbps=$("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/windows/bench/curl_throughput_bench.exe" "$LOADER_BENCH_URL/100mb.bin")
+wine_mbps=$("$ROOT/scripts/wine-run.sh" "$BUILD_DIR/$WINDOWS_TREE/bench/curl_throughput_bench.exe" "$LOADER_BENCH_URL/100mb.bin")
 echo "native: $native MB/s"
 echo "wine:   $wine_mbps MB/s"
 python3 -c "import sys;print('wine/native: %.2f' % (float(sys.argv[2])/float(sys.argv[1])))" "$native" "$wine_mbps"

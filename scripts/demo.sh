@@ -46,9 +46,11 @@ say() { printf '\n[demo] %s\n' "$*"; }
 # ---------------------------------------------------------------------------------------------
 # Build: the product with the demo service built in, the stand-ins and the window probe
 # ---------------------------------------------------------------------------------------------
+# The 32-bit product where this host runs 32-bit programs, the 64-bit build elsewhere (or
+# as LOADER_WINDOWS_ARCH says).
 "$here/setup.sh"
+if [ "$WINDOWS_ARCH" = x86_64 ]; then tree=$BUILD_DIR/demo64 curl_prefix=$CURL_WIN64_PREFIX; else tree=$BUILD_DIR/demo curl_prefix=$CURL_WIN_PREFIX; fi
 service_url="https://127.0.0.1:$port/Home/version/"
-tree=$BUILD_DIR/demo
 mkdir -p "$tree"
 # The demo service's certificate comes first: the loader is built with the pin of its key.
 cert=$BUILD_DIR/demo-cert
@@ -58,12 +60,12 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$cert/key.pem" -out "$cert/ce
   >/dev/null 2>&1
 pin="sha256//$(openssl x509 -in "$cert/cert.pem" -pubkey -noout | openssl pkey -pubin -outform der |
   openssl dgst -sha256 -binary | base64)"
-cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" \
+cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$WINDOWS_ARCH-w64-mingw32.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$curl_prefix" -DLOADER_CURL_PREFIX="$curl_prefix" \
   -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" -DLOADER_VERSION_SERVICE_URL="$service_url" \
   -DLOADER_VERSION_SERVICE_PIN="$pin" -DLOADER_REQUIRE_PACKAGE_SHA256=ON \
   >"$tree.configure.log" 2>&1 || { cat "$tree.configure.log"; exit 1; }
-say "building loader.exe for $service_url, pinned to $pin, package checksum required"
+say "building loader.exe for $WINDOWS_ARCH Windows (tree $tree) for $service_url, pinned to $pin, package checksum required"
 cmake --build "$tree" -j"$(nproc)" --target loader window_probe standin_installer \
   standin_client_v1_0_0_9 standin_client_v2_3_0_11
 fixtures=$tree/tests/loader/fixtures
@@ -155,15 +157,16 @@ start_wine
 # The run
 # ---------------------------------------------------------------------------------------------
 if [ $mode = current ]; then client=v2.3.0.11; else client=v1.0.0.9; fi
-client_dir="$(winepath -w "$fixtures/$client")\\"
-wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar' /v InstallLocation \
+client_dir="$("$LOADER_WINE" winepath -w "$fixtures/$client")\\"
+"$LOADER_WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tesmar' /v InstallLocation \
   /t REG_SZ /d "$client_dir" /f /reg:32 >/dev/null 2>&1
 say "installed client: $client_dir (version ${client#v}); the service offers $version"
 
 records=$RUN_DIR/started.txt
 shots=$BUILD_DIR/demo-shots
 rm -rf "$shots" && mkdir -p "$shots"
-LOADER_TEST_RECORD=$(winepath -w "$records") "$ROOT/scripts/wine-run.sh" "$loader_exe" &
+say "running the $WINDOWS_ARCH loader.exe under $LOADER_WINE"
+LOADER_TEST_RECORD=$("$LOADER_WINE" winepath -w "$records") "$ROOT/scripts/wine-run.sh" "$loader_exe" &
 loader_pid=$!
 _cleanups+=("kill $loader_pid 2>/dev/null")
 

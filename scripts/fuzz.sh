@@ -2,10 +2,11 @@
 # Builds the fuzz tree and runs every libFuzzer target for a bounded time each, starting
 # from the committed seeds in tests/fuzz/corpus/<target> (new inputs go to a working
 # corpus under build/fuzz/corpus/, crashes to build/fuzz/artifacts/). Then runs the UI
-# framework's robustness program under wine (windows tree): mutated skins and markup texts
+# framework's robustness program under wine (the Windows tree this host runs: build/windows,
+# or build/windows64 under wine64 where 32-bit programs cannot run): mutated skins and markup texts
 # from the seeds (the loader skin, the test skins, tests/fuzz/corpus/ui_robustness/) through
 # the skin builder, layout, painting and the markup text renderer, each input under a time
-# bound; findings go to build/windows/ui-robustness/findings/.
+# bound; findings go to build/<that tree>/ui-robustness/findings/.
 #   ./scripts/fuzz.sh [seconds per target] [UI inputs]   (defaults 60 and 100000)
 #   ./scripts/fuzz.sh --ui-only [UI inputs]               (the UI run alone)
 # FUZZ_RUNS=N also ends each libFuzzer target after N executions; the long campaign is
@@ -62,11 +63,11 @@ for target in "${targets[@]}"; do
   fi
 done
 # --- the UI framework's robustness run (needs GDI: a Windows program under wine) ---------
-wtree=$BUILD_DIR/windows
+wtree=$BUILD_DIR/$WINDOWS_TREE
 if [ -f "$wtree/build.ninja" ]; then
   cmake --build "$wtree" --target ui_robustness >/dev/null || exit 1
 else
-  "$here/build.sh" windows >/dev/null || exit 1
+  "$here/build.sh" "$WINDOWS_TREE" >/dev/null || exit 1
 fi
 robust=$wtree/tests/fuzz/ui_robustness/ui_robustness.exe
 out=$wtree/ui-robustness
@@ -91,7 +92,7 @@ rm -rf "$out" && mkdir -p "$findings"
   exit $rc
 )
 ui_rc=$?
-echo "== ui_robustness: $ui_inputs inputs in ${UI_JOBS:-2} workers"
+echo "== ui_robustness ($WINDOWS_TREE, $WINDOWS_ARCH under $LOADER_WINE): $ui_inputs inputs in ${UI_JOBS:-2} workers"
 cat "$out"/worker*.log | grep -E '^(done|FINDING|exception)' || true
 if [ $ui_rc -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
   status=1

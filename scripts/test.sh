@@ -3,13 +3,24 @@
 #   - the test server's own tests (python)
 #   - the native tree under AddressSanitizer + UndefinedBehaviorSanitizer (leak checks on)
 #   - the native tree under ThreadSanitizer
-#   - the Windows tree under wine, with an Xvfb display
+#   - a Windows tree under wine, with an Xvfb display: the 32-bit product tree where this
+#     host runs 32-bit programs; where it runs none, the 64-bit tree under wine64, while the
+#     32-bit tree is still built and runs the tests that need no wine (publisher settings,
+#     signing, reproducibility). LOADER_WINDOWS_ARCH=i686|x86_64 forces the choice.
 # Exits non-zero on any failure. Extra arguments go to every ctest run (e.g. -R Pattern).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
-"$here/build.sh" windows native native-tsan || exit 1
+if host_runs_32bit; then host_note="this host runs 32-bit programs"; else host_note="this host runs no 32-bit programs"; fi
+if [ -n "${LOADER_WINDOWS_ARCH:-}" ]; then how="LOADER_WINDOWS_ARCH=$LOADER_WINDOWS_ARCH; $host_note"; else how=$host_note; fi
+echo "== Windows tests: $WINDOWS_ARCH tree build/$WINDOWS_TREE under $LOADER_WINE ($how)"
+
+if [ "$WINDOWS_TREE" = windows ]; then
+  "$here/build.sh" windows native native-tsan || exit 1
+else
+  "$here/build.sh" windows windows64 native native-tsan || exit 1
+fi
 
 . "$here/services.sh"
 start_test_server || exit 1
@@ -44,7 +55,7 @@ count_ctest() {
 run_ctest() {
   local name=$1 dir=$2
   shift 2
-  local log="$BUILD_DIR/$name.ctest.log"
+  local log="$BUILD_DIR/${name%% *}.ctest.log"
   echo "== $name"
   ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)" "$@" 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" = 0 ] || status=1
@@ -68,10 +79,16 @@ run_ctest native "$BUILD_DIR/native" "$@"
 run_ctest native-tsan "$BUILD_DIR/native-tsan" "$@"
 # Under load, wine now and then crashes a process while it exits, after its test has
 # finished; a second run tells that apart from a real failure (ctest prints both runs).
-run_ctest windows "$BUILD_DIR/windows" --repeat until-pass:2 "$@"
+if [ "$WINDOWS_TREE" = windows ]; then
+  run_ctest "windows (i686, under wine)" "$BUILD_DIR/windows" --repeat until-pass:2 "$@"
+else
+  run_ctest "windows (i686, built; only the tests that need no wine ran)" "$BUILD_DIR/windows" -L no-wine "$@"
+  run_ctest "windows64 (x86_64, under wine64)" "$BUILD_DIR/windows64" -LE no-wine --repeat until-pass:2 "$@"
+fi
 
 echo
 echo "== summary"
 printf '%s\n' "${summaries[@]}"
+echo "Windows suite ran in: $WINDOWS_TREE ($WINDOWS_ARCH)"
 echo "all: $passed passed, $failed failed"
 exit $status
