@@ -508,7 +508,9 @@ def unix_path(windows):
     return subprocess.run(["winepath", "-u", windows], capture_output=True).stdout.decode().strip()
 
 
-class FieldOptions(LoaderCase):
+class LogFolderCase(LoaderCase):
+    """A case that starts and ends without the log folder."""
+
     def setUp(self):
         super().setUp()
         self.log_dir = os.path.join(local_app_data(), "Tesmar")
@@ -519,14 +521,17 @@ class FieldOptions(LoaderCase):
         super().tearDown()
 
     def clear_log_dir(self):
-        if os.path.isdir(self.log_dir):
-            shutil.rmtree(self.log_dir)
-        elif os.path.exists(self.log_dir):
+        if os.path.islink(self.log_dir) or os.path.isfile(self.log_dir):
             os.remove(self.log_dir)
+        elif os.path.isdir(self.log_dir):
+            shutil.rmtree(self.log_dir)
 
     def read_log(self, name="loader.log"):
         with open(os.path.join(self.log_dir, name), "rb") as f:
             return f.read().decode("latin-1")
+
+
+class FieldOptions(LogFolderCase):
 
     def install_run(self, exe, extra=""):
         package = installer_bytes()
@@ -598,6 +603,30 @@ class FieldOptions(LoaderCase):
                           "bytes=7864317-"])
         with open(unix_path(records[0]["exe"]), "rb") as f:
             self.assertTrue(f.read() == package, "the package arrived byte for byte")
+
+# ---------------------------------------------------------------------------------------------
+# Squatting: what a program of the user can plant does not stop or redirect the loader
+# ---------------------------------------------------------------------------------------------
+
+
+class Squatting(LogFolderCase):
+    def test_a_mutex_of_the_loader_s_name_held_by_another_program_does_not_stop_the_update(self):
+        holder = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], "holdmutex", "Local\\Tesmar.Loader",
+                                   "60000"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            self.assertEqual(holder.stdout.readline().decode().strip(), "held")
+            package = installer_bytes()
+            base = service_base(reply(package_url(package, self.token + "-pkg"), "9.9.9.9"),
+                                self.token)
+            loader = self.run_loader(base)
+            self.assertEqual(loader.wait(timeout=60), 0)
+            records = loader.started()
+            self.assertEqual(len(records), 1, "the loader went on to install")
+            self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+        finally:
+            holder.kill()
+            holder.wait()
+
 
 # ---------------------------------------------------------------------------------------------
 # Trust: the product built with a pinned service and a required package checksum

@@ -9,6 +9,8 @@
  *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
  *                     and whether the four corner pixels and the centre are inside it
  *   progress          prints the native progress control's position, or "none"
+ *   holdmutex NAME MS creates the mutex NAME as any program of the user can (default
+ *                     security), prints "held" and keeps it for MS milliseconds
  * Exit code 0 on success, 1 when the window is not there. */
 #include <windows.h>
 
@@ -40,6 +42,15 @@ int main(int argc, char** argv) {
         if (!GetWindowRect(window, &bounds) || !GetClientRect(window, &client)) return 1;
         printf("%ld %ld %ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right, bounds.bottom,
                client.right, client.bottom);
+        return 0;
+    }
+    if (strcmp(command, "holdmutex") == 0 && argc > 3) {
+        HANDLE mutex = CreateMutexA(NULL, FALSE, argv[2]);
+        if (mutex == NULL) return 1;
+        printf("held\n");
+        fflush(stdout);
+        Sleep((DWORD)strtoul(argv[3], NULL, 10));
+        CloseHandle(mutex);
         return 0;
     }
     if (window == NULL) return 1;
