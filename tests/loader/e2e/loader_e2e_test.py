@@ -627,6 +627,54 @@ class Squatting(LogFolderCase):
             holder.kill()
             holder.wait()
 
+    def run_logged(self, local_app_data_env=None):
+        """A logged run that ends at once (a reply that is not JSON); with local_app_data_env
+        the loader is started with LOCALAPPDATA set to that (Windows) folder."""
+        loader = Loader(service_base("this is not JSON {", self.token), self.workdir,
+                        exe=ENV["LOADER_EXE_LOGGED"])
+        if local_app_data_env is None:
+            self.loader = loader.start()
+        else:
+            # wine sets LOCALAPPDATA afresh for a program started from Unix, not for one
+            # started by another Windows program.
+            loader.proc = subprocess.Popen(
+                [WINE_RUN, "cmd", "/c", "set LOCALAPPDATA=%s&& %s" % (local_app_data_env,
+                                                                     wine_path(loader.path))],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.loader = loader
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+
+    def test_the_log_never_writes_through_a_link_and_ignores_the_environment(self):
+        elsewhere = os.path.join(self.workdir, "elsewhere")
+        victim = os.path.join(elsewhere, "victim.txt")
+
+        def start_case():
+            self.clear_log_dir()
+            shutil.rmtree(elsewhere, ignore_errors=True)
+            os.mkdir(elsewhere)
+            with open(victim, "wb") as f:
+                f.write(b"untouched")
+
+        with self.subTest(case="the log folder is a link"):
+            start_case()
+            os.symlink(elsewhere, self.log_dir)
+            self.run_logged()
+            self.assertEqual(os.listdir(elsewhere), ["victim.txt"], "written through the folder link")
+
+        with self.subTest(case="the log file is a link"):
+            start_case()
+            os.makedirs(self.log_dir)
+            os.symlink(victim, os.path.join(self.log_dir, "loader.log"))
+            self.run_logged()
+            with open(victim, "rb") as f:
+                self.assertEqual(f.read(), b"untouched", "written through the file link")
+
+        with self.subTest(case="LOCALAPPDATA names another folder"):
+            start_case()
+            self.run_logged(local_app_data_env=wine_path(elsewhere))
+            self.assertEqual(os.listdir(elsewhere), ["victim.txt"])
+            self.assertIn("version reply: not valid JSON", self.read_log())
+
 
 # ---------------------------------------------------------------------------------------------
 # Trust: the product built with a pinned service and a required package checksum
