@@ -610,22 +610,30 @@ class FieldOptions(LogFolderCase):
 
 
 class Squatting(LogFolderCase):
-    def test_a_mutex_of_the_loader_s_name_held_by_another_program_does_not_stop_the_update(self):
-        holder = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], "holdmutex", "Local\\Tesmar.Loader",
-                                   "60000"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        try:
-            self.assertEqual(holder.stdout.readline().decode().strip(), "held")
-            package = installer_bytes()
-            base = service_base(reply(package_url(package, self.token + "-pkg"), "9.9.9.9"),
-                                self.token)
-            loader = self.run_loader(base)
-            self.assertEqual(loader.wait(timeout=60), 0)
-            records = loader.started()
-            self.assertEqual(len(records), 1, "the loader went on to install")
-            self.assertEqual(records[0]["cmdline"], "silenceignore-update")
-        finally:
-            holder.kill()
-            holder.wait()
+    def test_the_loader_s_mutex_name_taken_by_another_program_does_not_stop_the_update(self):
+        # holdmutex: a mutex of the name, as any program of the user can make it; holdlink: the
+        # name as a link to an administrators' mutex (any elevated program's).
+        for squat in ("holdmutex", "holdlink"):
+            with self.subTest(squat=squat):
+                if os.path.exists(os.path.join(self.workdir, "records.txt")):
+                    os.remove(os.path.join(self.workdir, "records.txt"))
+                holder = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], squat,
+                                           "Local\\Tesmar.Loader", "60000"],
+                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                try:
+                    self.assertEqual(holder.stdout.readline().decode().strip(), "held")
+                    package = installer_bytes()
+                    base = service_base(reply(package_url(package, self.token + "-pkg"),
+                                              "9.9.9.9"), self.token)
+                    loader = self.run_loader(base)
+                    self.assertEqual(loader.wait(timeout=60), 0)
+                    records = loader.started()
+                    self.assertEqual(len(records), 1, "the loader went on to install")
+                    self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+                finally:
+                    holder.kill()
+                    holder.wait()
+                    holder.stdout.close()
 
     def run_logged(self, local_app_data_env=None):
         """A logged run that ends at once (a reply that is not JSON); with local_app_data_env
