@@ -55,7 +55,13 @@ std::wstring SessionObjectName(const char* name) {
     full += name + (std::strncmp(name, kLocalPrefix, sizeof(kLocalPrefix) - 1) == 0
                         ? sizeof(kLocalPrefix) - 1
                         : 0);
-    return std::wstring(full.begin(), full.end());  // the names used here are ASCII
+    // In the ANSI code page, as CreateMutexA reads the name.
+    const int length = MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, nullptr, 0);
+    if (length <= 1) return L"";
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
 }
 
 // Whether object is known to the system by exactly the name it was opened with: a symbolic
