@@ -669,13 +669,14 @@ class Squatting(LogFolderCase):
             self.run_logged()
             self.assertEqual(os.listdir(elsewhere), ["victim.txt"], "written through the folder link")
 
-        with self.subTest(case="the log file is a link"):
-            start_case()
-            os.makedirs(self.log_dir)
-            os.symlink(victim, os.path.join(self.log_dir, "loader.log"))
-            self.run_logged()
-            with open(victim, "rb") as f:
-                self.assertEqual(f.read(), b"untouched", "written through the file link")
+        for kind, link in (("symbolic", os.symlink), ("hard", os.link)):
+            with self.subTest(case="the log file is a %s link" % kind):
+                start_case()
+                os.makedirs(self.log_dir)
+                link(victim, os.path.join(self.log_dir, "loader.log"))
+                self.run_logged()
+                with open(victim, "rb") as f:
+                    self.assertEqual(f.read(), b"untouched", "written through the file link")
 
         with self.subTest(case="LOCALAPPDATA names another folder"):
             start_case()
