@@ -37,6 +37,8 @@ const char kCancelled[] = "The download was cancelled";
 const char kWrongRange[] = "The server answered with other bytes than were asked for";
 const char kShortPart[] = "The server ended a part of the download early";
 const char kChanged[] = "The file on the server changed during the download";
+const char kTooLong[] = "The server sent more bytes than the size it reported";
+const char kShortBody[] = "The download ended before the size the server reported";
 
 // Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
 constexpr curl_off_t kLargestSize = curl_off_t{1} << 53;
@@ -90,6 +92,9 @@ void DownloadHelper::ResetForStart() {
     downloaded_ = 0;
     validator_.clear();
     resourceSize_ = -1;
+    expectedSize_ = -1;
+    sizeCap_ = 0;
+    adoptNextLength_ = false;
     headerText_.clear();
     errorText_.clear();
 }
@@ -278,10 +283,31 @@ double DownloadHelper::ProbeFileSize() {
         reply.Lines(headerText_);
         validator_ = reply.Validator();
         if (reply.hasContentRange) resourceSize_ = reply.contentRange.total;
+        ExpectProbedSize(status, reply, length);
     } else {
         errorText_ = curl_easy_strerror(result);
     }
     return size;
+}
+
+void DownloadHelper::ExpectProbedSize(long status, const ReplyHeaders& reply, curl_off_t length) {
+    if (reply.hasContentRange) {
+        expectedSize_ = reply.contentRange.total;
+    } else if (status == 206) {
+        // A partial reply to the range "2-" without a total: at most the two bytes before the
+        // range are missing from its length, whether it was honoured or not.
+        expectedSize_ = -1;
+        sizeCap_ = length + 2;
+        return;
+    } else if (status == 416) {
+        // The range "2-" lies past the end: the resource has at most two bytes.
+        expectedSize_ = -1;
+        sizeCap_ = 2;
+        return;
+    } else {
+        expectedSize_ = length;
+    }
+    sizeCap_ = expectedSize_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -415,6 +441,7 @@ void DownloadHelper::StartOver(DownloadPart& part) {
     part.nextOffset = 0;
     validator_.clear();
     resourceSize_ = -1;
+    adoptNextLength_ = true;
 }
 
 void DownloadHelper::RememberVersion(const DownloadPart& part) {
@@ -423,6 +450,13 @@ void DownloadHelper::RememberVersion(const DownloadPart& part) {
     ScopedHttpLock guard(lock_);
     validator_ = part.reply.Validator();
     resourceSize_ = length;
+    if (adoptNextLength_ && length >= 0) {
+        // Started over on purpose (another version, or a server without ranges): what this
+        // reply declares is the length now. A reply without one keeps the probe's bound.
+        expectedSize_ = length;
+        sizeCap_ = length;
+    }
+    adoptNextLength_ = false;
 }
 
 bool DownloadHelper::AcceptReply(DownloadPart& part) {
@@ -473,7 +507,20 @@ bool DownloadHelper::AcceptReply(DownloadPart& part) {
 }
 
 bool DownloadHelper::PartComplete(DownloadPart& part, long status) const {
-    if (part.requestedFrom < 0) return true;  // libcurl has checked the length
+    if (part.lastOffset == 0) {
+        // A single transfer holds the whole resource: a body that ended early without a
+        // declared length (over plain http, the connection simply closed) is not complete.
+        std::int64_t expected;
+        {
+            ScopedHttpLock guard(lock_);
+            expected = expectedSize_;
+        }
+        if (expected >= 0 && part.nextOffset != expected) {
+            if (part.fault.empty()) part.fault = kShortBody;
+            return false;
+        }
+    }
+    if (part.requestedFrom < 0) return true;  // libcurl has checked any declared length
     const ContentRange& range = part.reply.contentRange;
     if (status != 206 || !part.reply.hasContentRange || range.first != part.requestedFrom) {
         if (part.fault.empty()) part.fault = kWrongRange;
@@ -525,6 +572,12 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
         // belong to the next part, so the transfer ends with a write error instead.
         const std::int64_t room = part->lastOffset - part->nextOffset + 1;
         if (length > room) length = room > 0 ? room : 0;
+    }
+    if (part->nextOffset + length > worker->sizeCap_) {
+        // Past the probed length (an endless body, or one longer than reported): stop before
+        // the disk fills, whichever part it is.
+        part->fault = kTooLong;
+        return 0;
     }
 
     // A single transfer writes on where the last write ended; skipping that seek saves a

@@ -89,6 +89,8 @@ private:
     // Reports the outcome, leaves the registry when asked to, then clears busy.
     void Finish(void* registryElement);
     double ProbeFileSize();
+    // From the probe's reply: the whole resource's length and the bound on what is written.
+    void ExpectProbedSize(long status, const ReplyHeaders& reply, curl_off_t length);
     int RunPart(DownloadPart* part);
 
     static unsigned DownloadThreadProc(void* registryElement);
@@ -145,6 +147,12 @@ private:
     // its first reply.
     std::string validator_;
     std::int64_t resourceSize_ = -1;
+    // The length the file must end with, -1 when the probe could not tell, and the offset no
+    // byte may be written at or past (lock_). Both come from the probe; a single transfer
+    // that starts over on another version takes that version's declared length instead.
+    std::int64_t expectedSize_ = -1;
+    std::int64_t sizeCap_ = 0;
+    bool adoptNextLength_ = false;  // the next remembered version brings its own length
     // The probe: 15 s to connect, under 1 byte/s for 15 s, 30 s in all.
     TransferBounds probeBounds_{15000, 15, 30000};
     std::shared_ptr<HttpLock> lock_;

@@ -5,30 +5,42 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
+#include "loader/log_folder.h"
 #include "loader/owned_handle.h"
 
 namespace {
 
 constexpr unsigned long long kCapBytes = 1024 * 1024;
+constexpr char kLogName[] = "loader.log";
+constexpr char kOldLogName[] = "loader.old.log";
 
 std::atomic<bool> enabled{false};
 std::mutex writing;
-std::string logPath;  // set once by Open, before enabled
-std::string oldPath;
+std::unique_ptr<LogFolder> folder;  // set once by Open, before enabled
+
+// Whether the open log cannot take another addition of bytes without passing the cap.
+bool Full(HANDLE file, size_t bytes) {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(file, &size) &&
+           static_cast<unsigned long long>(size.QuadPart) + bytes > kCapBytes;
+}
+
+void Append(HANDLE file, const std::string& line) {
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
 
 }  // namespace
 
 void DiagnosticLog::Open(const std::string& folderName) {
-    char base[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    const std::string folder = std::string(base) + "\\" + folderName;
-    CreateDirectoryA(folder.c_str(), nullptr);  // may exist already; a failure shows at writing
+    // A folder that cannot be made or is not safe (a link planted in its place) means no log.
+    auto opened = std::make_unique<LogFolder>(folderName);
+    if (!opened->Usable()) return;
     std::lock_guard<std::mutex> hold(writing);
-    logPath = folder + "\\loader.log";
-    oldPath = folder + "\\loader.old.log";
+    folder = std::move(opened);
     enabled = true;
 }
 
@@ -47,22 +59,20 @@ void DiagnosticLog::Line(const std::string& text) {
     const std::string line = stamp + text + "\r\n";
 
     std::lock_guard<std::mutex> hold(writing);
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (GetFileAttributesExA(logPath.c_str(), GetFileExInfoStandard, &info)) {
-        const unsigned long long size =
-            (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        if (size + line.size() > kCapBytes) {
-            MoveFileExA(logPath.c_str(), oldPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+    // Opened for each line: every line is on disk as soon as it is written, and another
+    // program (a support tool) may read or delete the file between lines. A file that is not
+    // a plain one of the log folder (a link planted in its place) is never written.
+    {
+        const OwnedHandle file(folder->OpenForAppend(kLogName));
+        if (file.get() == INVALID_HANDLE_VALUE) return;
+        if (!Full(file.get(), line.size())) {
+            Append(file.get(), line);
+            return;
         }
     }
-    // Opened for each line: every line is on disk as soon as it is written, and another
-    // program (a support tool) may read or delete the file between lines.
-    OwnedHandle file(CreateFileA(logPath.c_str(), FILE_APPEND_DATA,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (!folder->Rename(kLogName, kOldLogName)) return;
+    const OwnedHandle file(folder->OpenForAppend(kLogName));
+    if (file.get() != INVALID_HANDLE_VALUE) Append(file.get(), line);
 }
 
 std::string DiagnosticLog::SystemErrorText(unsigned long code) {

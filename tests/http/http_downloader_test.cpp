@@ -470,6 +470,7 @@ TEST_F(Downloads, ATimedOutPartResumesAtItsNextOffset) {
 // already at the target path unless it succeeds. "single" rows fetch 1 MiB in one transfer,
 // "multi" rows 8 MiB in three ranged parts; the probe (the first request) is spared unless
 // the row is about the probe. A changed resource is the generated body shifted by 1000.
+// Nothing is ever written past the resource's length, not even by a failing transfer.
 TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
     enum Outcome { kFailure, kOriginal, kChangedVersion };
     struct Row {
@@ -504,6 +505,10 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
          "&chunk=65536&chunk_delay=3000&after=1&first=1&status_at=3&status=404", kFailure, 1, 0},
         {"404 on a retry", true,
          "&chunk=65536&chunk_delay=5000&after=1&first=1&status_at=5&status=404", kFailure, 2, 0},
+        {"body cut short without a length", false, "&nolength=1&drop=500000&after=1", kFailure, 0,
+         0},
+        {"endless chunked body", false, "&endless=1&after=1", kFailure, 0, 0},
+        {"endless chunked last part", true, "&endless=1&after=1", kFailure, 0, 0},
         {"no length on the probe", false, "&nolength=1", kFailure, 0, 0},
         {"probe never answered", false, "&delay=60000", kFailure, 0, 0},
     };
@@ -521,6 +526,8 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
         ASSERT_NE(downloader.StartDownload(), nullptr) << label;
         ASSERT_TRUE(watch.WaitForResult()) << label << ": no outcome reported";
         EXPECT_FALSE(dltest::Exists(target + ".dl")) << label;
+        EXPECT_LE(watch.maxDownloaded(), static_cast<double>(size))
+            << label << ": written past the resource's length";
         if (row.outcome == kFailure) {
             EXPECT_FALSE(watch.success()) << label;
             EXPECT_FALSE(watch.text().empty()) << label;

@@ -22,12 +22,15 @@ Query parameters of /data (all optional):
   full_from=N    answer a Range starting at byte N or later with the whole body (200), like
                  a server or proxy that honours some ranges and not others
   nolength=1     no Content-Length; the body ends when the connection closes
+  endless=1      a reply to a request without a range or with an open-ended one ("N-")
+                 sends a chunked body that runs on past the resource's end (the server
+                 gives up after 64 MiB), like a hostile or broken server
   delay=MS       wait before sending the headers
   chunk=N        write the body in pieces of N bytes (default 16384)
   chunk_delay=MS wait between pieces
   rate=BPS       limit the body to BPS bytes per second on this connection
   drop=N         close the connection after N bytes of body
-  first=N        apply delay/chunk_delay/drop/status only to the first N requests
+  first=N        apply delay/chunk_delay/drop/status/nolength/endless only to the first N requests
                  of this token; later ones are served cleanly
   after=N        spare the first N requests of this token from those faults (with
                  first=M the faults hit requests N+1 to N+M)
@@ -270,7 +273,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 status = 206
         length = max(0, end - start + 1)
 
-        nolength = opt("nolength") == "1"
+        nolength = opt("nolength") == "1" and faults_on
+        asked = self.headers.get("Range", "").strip()
+        endless = opt("endless") == "1" and faults_on and (not asked or asked.endswith("-"))
         self.send_response(status)
         self.send_header("Content-Type", opt("ctype", "application/octet-stream"))
         self.send_header("Accept-Ranges", "bytes" if opt("ranges", "1") != "0" else "none")
@@ -280,7 +285,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, total))
         if etag is not None:
             self.send_header("ETag", etag)
-        if nolength:
+        if endless:
+            self.send_header("Transfer-Encoding", "chunked")
+        elif nolength:
             self.send_header("Connection", "close")
             self.close_connection = True
         else:
@@ -294,6 +301,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
 
         chunk = max(1, num("chunk", 16384))
+        if endless:
+            self.send_endless(source, start, chunk)
+            return
         chunk_delay = num("chunk_delay") if faults_on else 0
         drop = num("drop", -1) if faults_on else -1
         rate = num("rate")
@@ -320,6 +330,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     if ahead > 0:
                         self.wfile.flush()
                         time.sleep(ahead)
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError, OSError):
+            self.close_connection = True
+
+
+    ENDLESS_LIMIT = 64 << 20
+
+    def send_endless(self, source, start, chunk):
+        sent = 0
+        try:
+            while sent < self.ENDLESS_LIMIT:
+                data = source(start + sent, chunk)
+                data += pattern_bytes(start + sent + len(data), chunk - len(data))
+                self.wfile.write(b"%x\r\n" % len(data) + data + b"\r\n")
+                sent += len(data)
+            self.wfile.write(b"0\r\n\r\n")
         except (BrokenPipeError, ConnectionResetError, ssl.SSLError, OSError):
             self.close_connection = True
 

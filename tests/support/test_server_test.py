@@ -135,6 +135,25 @@ class ServerTest(unittest.TestCase):
         r, body = self.get("/data?size=3000&nolength=1")
         self.assertIsNone(r.getheader("Content-Length"))
         self.assertEqual(len(body), 3000)
+        # A spared request (after=1) keeps its length.
+        token = "nolength-%d" % os.getpid()
+        for expected in ("3000", None):
+            r, body = self.get("/data?size=3000&nolength=1&after=1&token=" + token, method="HEAD")
+            self.assertEqual(r.getheader("Content-Length"), expected)
+
+    def test_endless_runs_past_the_end_of_unbounded_replies_only(self):
+        for headers in ({}, {"Range": "bytes=100-"}):
+            c = self.conn()
+            c.request("GET", "/data?size=1000&endless=1", headers=headers)
+            r = c.getresponse()
+            self.assertEqual(r.getheader("Transfer-Encoding"), "chunked")
+            start = 100 if headers else 0
+            body = r.read(5000)
+            self.assertEqual(body, test_server.pattern_bytes(start, 5000))
+            c.close()
+        r, body = self.get("/data?size=1000&endless=1", headers={"Range": "bytes=100-199"})
+        self.assertEqual(r.status, 206)
+        self.assertEqual(body, test_server.pattern_bytes(100, 100))
 
     def test_delays_and_rate(self):
         began = time.monotonic()

@@ -511,7 +511,9 @@ def unix_path(windows):
     return out.stdout.decode().strip()
 
 
-class FieldOptions(LoaderCase):
+class LogFolderCase(LoaderCase):
+    """A case that starts and ends without the log folder."""
+
     def setUp(self):
         super().setUp()
         self.log_dir = os.path.join(local_app_data(), "Tesmar")
@@ -522,14 +524,17 @@ class FieldOptions(LoaderCase):
         super().tearDown()
 
     def clear_log_dir(self):
-        if os.path.isdir(self.log_dir):
-            shutil.rmtree(self.log_dir)
-        elif os.path.exists(self.log_dir):
+        if os.path.islink(self.log_dir) or os.path.isfile(self.log_dir):
             os.remove(self.log_dir)
+        elif os.path.isdir(self.log_dir):
+            shutil.rmtree(self.log_dir)
 
     def read_log(self, name="loader.log"):
         with open(os.path.join(self.log_dir, name), "rb") as f:
             return f.read().decode("latin-1")
+
+
+class FieldOptions(LogFolderCase):
 
     def install_run(self, exe, extra=""):
         package = installer_bytes()
@@ -601,6 +606,87 @@ class FieldOptions(LoaderCase):
                           "bytes=7864317-"])
         with open(unix_path(records[0]["exe"]), "rb") as f:
             self.assertTrue(f.read() == package, "the package arrived byte for byte")
+
+# ---------------------------------------------------------------------------------------------
+# Squatting: what a program of the user can plant does not stop or redirect the loader
+# ---------------------------------------------------------------------------------------------
+
+
+class Squatting(LogFolderCase):
+    def test_the_loader_s_mutex_name_taken_by_another_program_does_not_stop_the_update(self):
+        # holdmutex: a mutex of the name, as any program of the user can make it; holdlink: the
+        # name as a link to an administrators' mutex (any elevated program's).
+        for squat in ("holdmutex", "holdlink"):
+            with self.subTest(squat=squat):
+                if os.path.exists(os.path.join(self.workdir, "records.txt")):
+                    os.remove(os.path.join(self.workdir, "records.txt"))
+                holder = subprocess.Popen([WINE_RUN, ENV["LOADER_PROBE"], squat,
+                                           "Local\\Tesmar.Loader", "60000"],
+                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                try:
+                    self.assertEqual(holder.stdout.readline().decode().strip(), "held")
+                    package = installer_bytes()
+                    base = service_base(reply(package_url(package, self.token + "-pkg"),
+                                              "9.9.9.9"), self.token)
+                    loader = self.run_loader(base)
+                    self.assertEqual(loader.wait(timeout=60), 0)
+                    records = loader.started()
+                    self.assertEqual(len(records), 1, "the loader went on to install")
+                    self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+                finally:
+                    holder.kill()
+                    holder.wait()
+                    holder.stdout.close()
+
+    def run_logged(self, local_app_data_env=None):
+        """A logged run that ends at once (a reply that is not JSON); with local_app_data_env
+        the loader is started with LOCALAPPDATA set to that (Windows) folder."""
+        loader = Loader(service_base("this is not JSON {", self.token), self.workdir,
+                        exe=ENV["LOADER_EXE_LOGGED"])
+        if local_app_data_env is None:
+            self.loader = loader.start()
+        else:
+            # wine sets LOCALAPPDATA afresh for a program started from Unix, not for one
+            # started by another Windows program.
+            loader.proc = subprocess.Popen(
+                [WINE_RUN, "cmd", "/c", "set LOCALAPPDATA=%s&& %s" % (local_app_data_env,
+                                                                     wine_path(loader.path))],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.loader = loader
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+
+    def test_the_log_never_writes_through_a_link_and_ignores_the_environment(self):
+        elsewhere = os.path.join(self.workdir, "elsewhere")
+        victim = os.path.join(elsewhere, "victim.txt")
+
+        def start_case():
+            self.clear_log_dir()
+            shutil.rmtree(elsewhere, ignore_errors=True)
+            os.mkdir(elsewhere)
+            with open(victim, "wb") as f:
+                f.write(b"untouched")
+
+        with self.subTest(case="the log folder is a link"):
+            start_case()
+            os.symlink(elsewhere, self.log_dir)
+            self.run_logged()
+            self.assertEqual(os.listdir(elsewhere), ["victim.txt"], "written through the folder link")
+
+        for kind, link in (("symbolic", os.symlink), ("hard", os.link)):
+            with self.subTest(case="the log file is a %s link" % kind):
+                start_case()
+                os.makedirs(self.log_dir)
+                link(victim, os.path.join(self.log_dir, "loader.log"))
+                self.run_logged()
+                with open(victim, "rb") as f:
+                    self.assertEqual(f.read(), b"untouched", "written through the file link")
+
+        with self.subTest(case="LOCALAPPDATA names another folder"):
+            start_case()
+            self.run_logged(local_app_data_env=wine_path(elsewhere))
+            self.assertEqual(os.listdir(elsewhere), ["victim.txt"])
+            self.assertIn("version reply: not valid JSON", self.read_log())
+
 
 # ---------------------------------------------------------------------------------------------
 # Trust: the product built with a pinned service and a required package checksum

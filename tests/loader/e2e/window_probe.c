@@ -9,14 +9,54 @@
  *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
  *                     and whether the four corner pixels and the centre are inside it
  *   progress          prints the native progress control's position, or "none"
+ *   holdmutex NAME MS creates the mutex NAME as any program of the user can (default
+ *                     security), prints "held" and keeps it for MS milliseconds
+ *   holdlink NAME MS  puts a symbolic link called NAME in the session's namespace, leading
+ *                     to a mutex owned by the Administrators group (as an elevated program's
+ *                     would be), prints "held" and keeps both for MS milliseconds
  * Exit code 0 on success, 1 when the window is not there. */
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
+#include <winternl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+NTSTATUS NTAPI NtCreateSymbolicLinkObject(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES,
+                                          PUNICODE_STRING);
+
+/* The link NAME ("Local\\<rest>") to another mutex owned by the Administrators group; the
+ * mutex's handle goes to *target. */
+static HANDLE LinkToAdministratorsMutex(const char* name, HANDLE* target) {
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                              &descriptor, NULL)) {
+        return NULL;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    *target = CreateMutexA(&attributes, FALSE, "Local\\LoaderTestOther.Mutex");
+    LocalFree(descriptor);
+    if (*target == NULL) return NULL;
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    const char* rest = strchr(name, '\\') != NULL ? strchr(name, '\\') + 1 : name;
+    wchar_t linkName[300], targetName[300];
+    swprintf(linkName, 300, L"\\Sessions\\%lu\\BaseNamedObjects\\%hs", session, rest);
+    swprintf(targetName, 300, L"\\Sessions\\%lu\\BaseNamedObjects\\LoaderTestOther.Mutex", session);
+    UNICODE_STRING linkText, targetText;
+    RtlInitUnicodeString(&linkText, linkName);
+    RtlInitUnicodeString(&targetText, targetName);
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &linkText, 0, NULL, NULL);
+    HANDLE link = NULL;
+    if (NtCreateSymbolicLinkObject(&link, 0xF0001 /* all access */, &object, &targetText) != 0) {
+        return NULL;
+    }
+    return link;
+}
 
 static HWND FindLoader(void) {
     HWND window = FindWindowA("UIMainFrame", "Loader");
@@ -40,6 +80,19 @@ int main(int argc, char** argv) {
         if (!GetWindowRect(window, &bounds) || !GetClientRect(window, &client)) return 1;
         printf("%ld %ld %ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right, bounds.bottom,
                client.right, client.bottom);
+        return 0;
+    }
+    if ((strcmp(command, "holdmutex") == 0 || strcmp(command, "holdlink") == 0) && argc > 3) {
+        HANDLE target = NULL;
+        HANDLE held = strcmp(command, "holdmutex") == 0
+                          ? CreateMutexA(NULL, FALSE, argv[2])
+                          : LinkToAdministratorsMutex(argv[2], &target);
+        if (held == NULL) return 1;
+        printf("held\n");
+        fflush(stdout);
+        Sleep((DWORD)strtoul(argv[3], NULL, 10));
+        CloseHandle(held);
+        if (target != NULL) CloseHandle(target);
         return 0;
     }
     if (window == NULL) return 1;
