@@ -29,17 +29,11 @@ for tree in "${trees[@]}"; do
   dir=$BUILD_DIR/$tree
   mkdir -p "$BUILD_DIR"
   case $tree in
-    windows)
-      configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
+    windows | windows64)
+      if [ "$tree" = windows ]; then arch=i686 curl=$CURL_WIN_PREFIX; else arch=x86_64 curl=$CURL_WIN64_PREFIX; fi
+      configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$arch-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLOADER_DEPS_PREFIX="$CURL_WIN_PREFIX" \
-        -DLOADER_CURL_PREFIX="$CURL_WIN_PREFIX" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" ;;
-    windows64)
-      configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/x86_64-w64-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLOADER_DEPS_PREFIX="$CURL_WIN64_PREFIX" \
-        -DLOADER_CURL_PREFIX="$CURL_WIN64_PREFIX" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" \
+        -DLOADER_DEPS_PREFIX="$curl" -DLOADER_CURL_PREFIX="$curl" -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" ;;
     native)
       configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DLOADER_SANITIZE=address,undefined ;;
