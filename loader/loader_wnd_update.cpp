@@ -271,6 +271,11 @@ bool LoaderWnd::StartHeldPackage(const std::string& commandText) {
         SetEnvironmentVariableA(
             "PATH", (std::string(system) + ";" + windows + ";" + system + "\\Wbem").c_str());
     }
+    if (packageFolder.Path().empty()) {
+        // Never started from anywhere but the loader's own folder.
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " is not in a package folder");
+        return true;  // nothing ran, and the file is not the loader's to delete
+    }
     std::vector<char> commandLine(commandText.begin(), commandText.end());
     commandLine.push_back('\0');
     SECURITY_ATTRIBUTES security = {};
