@@ -679,7 +679,8 @@ KNOWN_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.
               "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "ws2_32.dll",
               "comdlg32.dll", "imm32.dll", "rpcrt4.dll", "sechost.dll", "combase.dll"}
 # Names a planted DLL takes: loader.exe's own former imports and run-time loads.
-PLANTED_NAMES = ("version.dll", "bcrypt.dll", "gdiplus.dll", "msimg32.dll", "comctl32.dll")
+PLANTED_NAMES = ("version.dll", "bcrypt.dll", "crypt32.dll", "gdiplus.dll", "msimg32.dll",
+                 "comctl32.dll")
 
 
 def imported_dlls(exe):
@@ -739,15 +740,11 @@ class Planting(LoaderCase):
         return service_base(json.dumps(body), self.token)
 
     def test_every_import_of_the_product_is_a_known_dll(self):
-        # CRYPT32 is still imported: delay-loaded, libcurl's pinned handshake stops under wine
-        # (every pinned case fails), so it stays the one open gap until that is understood.
-        open_gaps = {"crypt32.dll"}
         for exe in (ENV["LOADER_EXE"], ENV["LOADER_PINNED_EXE"]):
             with self.subTest(exe=os.path.basename(exe)):
                 imports = imported_dlls(exe)
                 self.assertIn("kernel32.dll", [name.lower() for name in imports])
-                self.assertEqual([name for name in imports
-                                  if name.lower() not in KNOWN_DLLS | open_gaps], [])
+                self.assertEqual([name for name in imports if name.lower() not in KNOWN_DLLS], [])
 
     def test_dlls_beside_the_loader_are_never_loaded(self):
         # The loader started from the folder it lies in (Explorer does so), with DLLs of the
