@@ -35,22 +35,36 @@ bool HeldPackage::Hold(const std::string& path) {
         path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (!IsHeld()) return false;
-    // The system's final name of what was opened must be path: under wine a Unix symbolic
-    // link shows no reparse point, but it does resolve to another name.
+    if (!IsPlainFileAt(file_, path)) Release();
+    return IsHeld();
+}
+
+bool HeldPackage::IsPlainFileAt(HANDLE file, const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info = {};
     std::vector<char> finalName(path.size() + 16);
     const DWORD length =
-        GetFinalPathNameByHandleA(file_, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
+        GetFinalPathNameByHandleA(file, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
     const std::string expected = "\\\\?\\" + path;
-    const bool plain =
-        GetFileInformationByHandle(file_, &info) &&
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
-        length == expected.size() &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, finalName.data(),
-                       static_cast<int>(length), expected.c_str(),
-                       static_cast<int>(expected.size())) == CSTR_EQUAL;
-    if (!plain) Release();
-    return IsHeld();
+    return GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
+               0 &&
+           length == expected.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, finalName.data(),
+                          static_cast<int>(length), expected.c_str(),
+                          static_cast<int>(expected.size())) == CSTR_EQUAL;
+}
+
+void HeldPackage::Discard(const std::string& path) {
+    Release();
+    const OwnedHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || !IsPlainFileAt(file.get(), path)) return;
+    // Deleted through the handle that was checked, not by name again.
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
 bool HeldPackage::IsImageOf(HANDLE process) const {

@@ -28,7 +28,16 @@ public:
     // The SHA-256 of the held file's bytes, from the platform's CNG; false on any failure.
     bool ComputeSha256(loader::Sha256Digest& digest) const;
     void Release();
+    // Releases the hold and deletes path, but only when path is still a plain file of its
+    // own: a link swapped in for a refused package is left alone, never followed (deleting
+    // through it would delete, as administrator, whatever it points to).
+    void Discard(const std::string& path);
 
 private:
+    // Whether the open file is path itself: no reparse point, no directory, and the system's
+    // final name of it is path (under wine a Unix link shows no reparse point but does
+    // resolve to another name).
+    static bool IsPlainFileAt(HANDLE file, const std::string& path);
+
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };

@@ -137,8 +137,8 @@ void LoaderWnd::StartUpdate() {
                                       ")");
     }
 
-    // Download branch: the package goes to a temporary file named after the tick count
-    // (a non-zero unique number: nothing is created or probed).
+    // Download branch: the package goes to a file named after the tick count (a non-zero
+    // unique number: nothing is created or probed) in the loader's own folder.
     installMode = true;
     if (!PackageChecksumUsable()) {
         // Nothing that arrived could ever be started: end as a failed download ends.
@@ -223,8 +223,7 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     const std::string commandText = loader::LaunchCommandLine(asInstaller);
     if (asInstaller) {
         if (!HoldAndCheckPackage() || !StartHeldPackage(commandText)) {
-            heldPackage.Release();
-            DeleteFileA(targetPath.c_str());
+            heldPackage.Discard(targetPath);
         }
         PostToWindow(WM_CLOSE);
         return;

@@ -812,12 +812,13 @@ class Planting(LoaderCase):
 
     def test_a_package_swapped_for_a_link_while_it_is_hashed_never_runs(self):
         # 96 MiB to hash: time enough to replace the package by a link to another program
-        # (a client stand-in, which records that it has a version resource) after the loader
-        # has taken hold of it and before it starts it.
+        # (a copy of a client stand-in, which records that it has a version resource) after
+        # the loader has taken hold of it and before it starts it.
         package = installer_bytes()
         package += bytes(96 * 1024 * 1024 - len(package))
         digest = hashlib.sha256(package).hexdigest()
-        other = os.path.join(ENV["LOADER_TEST_FIXTURES"], "v1.2.0.3", "Kestrun.exe")
+        other = os.path.join(self.workdir, "other.exe")
+        shutil.copy(os.path.join(ENV["LOADER_TEST_FIXTURES"], "v1.2.0.3", "Kestrun.exe"), other)
         folders = [user_temp(), package_folder_root()]
         earlier = set(self.packages(folders))
         self.loader = self.run_loader(self.install_base(package, sha256=digest),
@@ -837,6 +838,9 @@ class Planting(LoaderCase):
         self.assertEqual(self.loader.wait(timeout=60), 0)
         records = self.loader.started(timeout=2)
         self.assertEqual([r for r in records if r.get("has-version") != "0"], [], records)
+        # The refused package is not deleted through the link: that would delete, as
+        # administrator, whatever file the link names.
+        self.assertTrue(os.path.exists(other), "the link's target was deleted")
 
     @staticmethod
     def packages(folders):
