@@ -258,6 +258,11 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
 }
 
 bool LoaderWnd::StartHeldPackage(const std::string& commandText) {
+    if (packageFolder.Path().empty()) {
+        // Never started from anywhere but the loader's own folder.
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " is not in a package folder");
+        return true;  // nothing ran, and the file is not the loader's to delete
+    }
     SetEnvironmentVariableA(loader::kInstallPathVariable, installDir.c_str());
     // The installer's DLL search: its own folder and its current directory are the private
     // folder, and its PATH holds only the system's folders (a folder of the user's on PATH
@@ -269,11 +274,6 @@ bool LoaderWnd::StartHeldPackage(const std::string& commandText) {
         windowsLength < MAX_PATH) {
         SetEnvironmentVariableA(
             "PATH", (std::string(system) + ";" + windows + ";" + system + "\\Wbem").c_str());
-    }
-    if (packageFolder.Path().empty()) {
-        // Never started from anywhere but the loader's own folder.
-        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " is not in a package folder");
-        return true;  // nothing ran, and the file is not the loader's to delete
     }
     std::vector<char> commandLine(commandText.begin(), commandText.end());
     commandLine.push_back('\0');

@@ -767,13 +767,17 @@ class Planting(LoaderCase):
 
     def test_the_installer_starts_in_a_folder_of_its_own(self):
         # A DLL the installer loads by name, planted in the user's temporary folder (where the
-        # package used to go) and in the loader's folder, its current directory.
+        # package used to go), in the loader's folder (its current directory) and in a folder
+        # of the user's on PATH (wine adds WINEPATH to it).
         temp = user_temp()
-        self.plant_dlls(temp, ("setuphelper.dll",))
-        self.plant_dlls(self.workdir, ("setuphelper.dll",))
+        on_path = os.path.join(self.workdir, "on-path")
+        os.mkdir(on_path)
+        for folder in (temp, self.workdir, on_path):
+            self.plant_dlls(folder, ("setuphelper.dll",))
         self.loader = Loader(self.install_base(), self.workdir)
         self.loader.start(cwd=self.workdir, env={"LOADER_TEST_PLANTED": wine_path(self.marker),
-                                                 "LOADER_TEST_LOAD_DLL": "setuphelper.dll"})
+                                                 "LOADER_TEST_LOAD_DLL": "setuphelper.dll",
+                                                 "WINEPATH": wine_path(on_path)})
         self.assertEqual(self.loader.wait(timeout=60), 0)
         records = self.loader.started()
         self.assertEqual(len(records), 1)
