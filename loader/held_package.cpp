@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "loader/owned_handle.h"
+
 namespace {
 
 // Large reads keep the system calls few; the hash itself is the cost.
@@ -27,10 +29,59 @@ struct HashCloser {
 bool HeldPackage::Hold(const std::string& path) {
     Release();
     // No FILE_SHARE_WRITE and no FILE_SHARE_DELETE: writing, deleting and renaming are
-    // refused to everyone else while the handle is open.
-    file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // refused to everyone else while the handle is open. A reparse point is opened itself,
+    // and refused below.
+    file_ = CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (!IsHeld()) return false;
+    if (!IsPlainFileAt(file_, path)) Release();
     return IsHeld();
+}
+
+bool HeldPackage::IsPlainFileAt(HANDLE file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    std::vector<char> finalName(path.size() + 16);
+    const DWORD length =
+        GetFinalPathNameByHandleA(file, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
+    const std::string expected = "\\\\?\\" + path;
+    return GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
+               0 &&
+           length == expected.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, finalName.data(),
+                          static_cast<int>(length), expected.c_str(),
+                          static_cast<int>(expected.size())) == CSTR_EQUAL;
+}
+
+void HeldPackage::Discard(const std::string& path) {
+    Release();
+    const OwnedHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || !IsPlainFileAt(file.get(), path)) return;
+    // Deleted through the handle that was checked, not by name again.
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+bool HeldPackage::IsImageOf(HANDLE process) const {
+    if (!IsHeld()) return false;
+    std::vector<wchar_t> image(32768);
+    DWORD size = static_cast<DWORD>(image.size());
+    if (!QueryFullProcessImageNameW(process, 0, image.data(), &size)) return false;
+    const OwnedHandle opened(CreateFileW(
+        image.data(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION started = {}, held = {};
+    return opened.get() != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(opened.get(), &started) &&
+           GetFileInformationByHandle(file_, &held) &&
+           started.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+           started.nFileIndexHigh == held.nFileIndexHigh &&
+           started.nFileIndexLow == held.nFileIndexLow;
 }
 
 void HeldPackage::Release() {

@@ -19,6 +19,7 @@
 #include "http/http_downloader.h"
 #include "http/http_request.h"
 #include "loader/held_package.h"
+#include "loader/package_folder.h"
 #include "ui/controls/CProgressUI.h"
 #include "ui/core/CSkinBuilder.h"
 #include "ui/core/CWindowManagerUI.h"
@@ -91,6 +92,8 @@ public:
     // The reply's "sha256": whether it was there at all, and its text when it was a string.
     bool packageSha256Named = false;
     std::string packageSha256;
+    // Where the package is downloaded to and started from, held until the window is gone.
+    PackageFolder packageFolder;
     // The downloaded package from its check until the window is gone.
     HeldPackage heldPackage;
 
@@ -129,6 +132,12 @@ private:
     // Holds the downloaded package at targetPath and, when a checksum applies, hashes the
     // held bytes; true when the package may be started.
     bool HoldAndCheckPackage();
+    // Built with the pin or the required checksum: nothing found through a search order is
+    // ever started.
+    bool SecureBuild() const { return !versionServicePin.empty() || requirePackageSha256; }
+    // Starts the held package suspended from its own folder, and lets it run only when its
+    // image is the held file; false when it was not (it is ended before it ran).
+    bool StartHeldPackage(const std::string& commandText);
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
     // The percentage last posted to the window; -1 before the first report of a download.

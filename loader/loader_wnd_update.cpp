@@ -31,7 +31,6 @@ constexpr long kQueryConnectMs = 15000;
 constexpr long kQueryStallSeconds = 15;  // under 1 byte/s for this long ends the query
 constexpr long kQueryTotalMs = 30000;
 constexpr char kTempPrefix[] = "~uninst";
-constexpr DWORD kTempDirSize = 260;
 constexpr DWORD kTempNameSize = 261;
 
 // The URL as a support desk may see it: without a user name or password.
@@ -94,7 +93,22 @@ void LoaderWnd::StartUpdate() {
     }
 
     installDir = FindInstallLocation();
-    const std::string localVersion = ReadInstalledVersion();
+    std::string localVersion;
+    if (!installDir.empty()) {
+        localVersion = ReadInstalledVersion();
+    } else if (!SecureBuild()) {
+        // The portable case: with no install, the client is looked for by its bare name in
+        // the current directory, where its start by that name finds it (the DLL search,
+        // restricted to System32, no longer looks there for the version read). A secure
+        // build never starts what a search finds: a file planted beside the loader.
+        char current[MAX_PATH] = {};
+        const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+        if (length > 0 && length < MAX_PATH) {
+            installDir = std::string(current) + (current[length - 1] == '\\' ? "" : "\\");
+            localVersion = ReadInstalledVersion();
+            installDir.clear();
+        }
+    }
     if (DiagnosticLog::Enabled()) {
         DiagnosticLog::Line(installDir.empty()
                                 ? "install discovery: no install location (no Uninstall entry, "
@@ -123,8 +137,8 @@ void LoaderWnd::StartUpdate() {
                                       ")");
     }
 
-    // Download branch: the package goes to a temporary file named after the tick count
-    // (a non-zero unique number: nothing is created or probed).
+    // Download branch: the package goes to a file named after the tick count (a non-zero
+    // unique number: nothing is created or probed) in the loader's own folder.
     installMode = true;
     if (!PackageChecksumUsable()) {
         // Nothing that arrived could ever be started: end as a failed download ends.
@@ -132,10 +146,15 @@ void LoaderWnd::StartUpdate() {
         PostToWindow(WM_CLOSE);
         return;
     }
-    char tempDir[kTempDirSize] = {};
-    GetTempPathA(kTempDirSize, tempDir);
+    // The package goes to the loader's own folder, where nobody else can write, link or
+    // plant: without one nothing is downloaded, as after a failed download.
+    if (!packageFolder.Prepare(loader::kUninstallKey)) {
+        DiagnosticLog::Line("download: no private package folder could be made safe");
+        PostToWindow(WM_CLOSE);
+        return;
+    }
     char tempName[kTempNameSize] = {};
-    GetTempFileNameA(tempDir, kTempPrefix, GetTickCount(), tempName);
+    GetTempFileNameA(packageFolder.Path().c_str(), kTempPrefix, GetTickCount(), tempName);
     targetPath = tempName;
 
     downloader.SetDownloadUrl(downloadUrl);
@@ -201,14 +220,14 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
         PostToWindow(WM_CLOSE);
         return;
     }
-    if (asInstaller && !HoldAndCheckPackage()) {
-        heldPackage.Release();
-        DeleteFileA(targetPath.c_str());
+    const std::string commandText = loader::LaunchCommandLine(asInstaller);
+    if (asInstaller) {
+        if (!HoldAndCheckPackage() || !StartHeldPackage(commandText)) {
+            heldPackage.Discard(targetPath);
+        }
         PostToWindow(WM_CLOSE);
         return;
     }
-    const std::string commandText = loader::LaunchCommandLine(asInstaller);
-    if (asInstaller) SetEnvironmentVariableA(loader::kInstallPathVariable, installDir.c_str());
     // CreateProcessA may write into the command line.
     std::vector<char> commandLine(commandText.begin(), commandText.end());
     commandLine.push_back('\0');
@@ -238,6 +257,56 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     PostToWindow(WM_CLOSE);
 }
 
+bool LoaderWnd::StartHeldPackage(const std::string& commandText) {
+    if (packageFolder.Path().empty()) {
+        // Never started from anywhere but the loader's own folder.
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " is not in a package folder");
+        return true;  // nothing ran, and the file is not the loader's to delete
+    }
+    SetEnvironmentVariableA(loader::kInstallPathVariable, installDir.c_str());
+    // The installer's DLL search: its own folder and its current directory are the private
+    // folder, and its PATH holds only the system's folders (a folder of the user's on PATH
+    // would be one more place to plant a DLL in).
+    char system[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    const UINT systemLength = GetSystemDirectoryA(system, MAX_PATH);
+    const UINT windowsLength = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    if (systemLength > 0 && systemLength < MAX_PATH && windowsLength > 0 &&
+        windowsLength < MAX_PATH) {
+        SetEnvironmentVariableA(
+            "PATH", (std::string(system) + ";" + windows + ";" + system + "\\Wbem").c_str());
+    }
+    std::vector<char> commandLine(commandText.begin(), commandText.end());
+    commandLine.push_back('\0');
+    SECURITY_ATTRIBUTES security = {};
+    security.nLength = sizeof(security);
+    security.bInheritHandle = FALSE;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.wShowWindow = SW_SHOW;  // not in effect: dwFlags stays 0
+    PROCESS_INFORMATION process = {};
+    // Suspended: nothing of it runs before its image is known to be the held file.
+    if (!CreateProcessA(targetPath.c_str(), commandLine.data(), &security, &security, FALSE,
+                        CREATE_SUSPENDED, nullptr, packageFolder.Path().c_str(), &startup,
+                        &process)) {
+        const DWORD error = GetLastError();
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                            " -> CreateProcessA failed: " + DiagnosticLog::SystemErrorText(error));
+        return true;  // nothing ran: the package itself is not refused
+    }
+    OwnedHandle processHandle(process.hProcess);
+    OwnedHandle threadHandle(process.hThread);  // closed first
+    if (!heldPackage.IsImageOf(process.hProcess)) {
+        TerminateProcess(process.hProcess, 1);
+        DiagnosticLog::Line("launch: " + Quoted(targetPath) +
+                            " -> the started image is not the checked package, ended");
+        return false;
+    }
+    ResumeThread(process.hThread);
+    DiagnosticLog::Line("launch: " + Quoted(targetPath) + " with " + Quoted(commandText) +
+                        " -> started, process " + std::to_string(process.dwProcessId));
+    return true;
+}
+
 bool LoaderWnd::PackageChecksumUsable() const {
     if (!packageSha256Named && !requirePackageSha256) return true;
     loader::Sha256Digest expected;
@@ -246,7 +315,8 @@ bool LoaderWnd::PackageChecksumUsable() const {
 
 bool LoaderWnd::HoldAndCheckPackage() {
     const bool held = heldPackage.Hold(targetPath);
-    if (!packageSha256Named && !requirePackageSha256) return true;
+    // Without a checksum the hold still ties the start to this file (StartHeldPackage).
+    if (!packageSha256Named && !requirePackageSha256) return held;
     loader::Sha256Digest expected, actual;
     const bool ok = held && loader::ParseSha256Hex(packageSha256, expected) &&
                     heldPackage.ComputeSha256(actual) && actual == expected;

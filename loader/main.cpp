@@ -48,10 +48,23 @@ void ShowNormally(LoaderWnd& window) {
     }
 }
 
+// Looked up rather than imported: a Windows 7 without its loader update lacks it, and an
+// import it cannot resolve would keep the program from starting at all.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        kernel != nullptr ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr));
+    if (restrict != nullptr) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showState*/) {
+    // First of all: a DLL loaded by name from here on comes from System32 only, never from
+    // the program's folder or the current directory, where anyone may have put one.
+    RestrictDllSearch();
     if (loader::kDiagnosticLog) {
         DiagnosticLog::Open(loader::kLogFolder);
         DiagnosticLog::Line(std::string("start: loader ") + loader::kQueryVersion +

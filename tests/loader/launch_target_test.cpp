@@ -8,6 +8,10 @@
 #include "loader/loader_wnd.h"
 #include "loader_test_support.h"
 
+// After windows.h (from the loader's header): these two need its definitions.
+#include <sddl.h>
+#include <shlwapi.h>
+
 namespace {
 
 using loadertest::ClientFolder;
@@ -46,6 +50,14 @@ protected:
         return dir;
     }
 
+    // The stand-in installer as a downloaded package in the loader's folder for this run.
+    void PlaceInstaller() {
+        ASSERT_TRUE(loader.packageFolder.Prepare("Tesmar"));
+        loader.targetPath = loader.packageFolder.Path() + "installer.exe";
+        ASSERT_TRUE(CopyFileA((ClientFolder("installer") + "installer.exe").c_str(),
+                              loader.targetPath.c_str(), FALSE));
+    }
+
     loadertest::StartRecords records;
     loadertest::MessageLog log{{WM_SHOWWINDOW, WM_CLOSE}};
     LoaderWnd loader;
@@ -70,7 +82,7 @@ TEST_F(LaunchTarget, ClientGetsIgnoreUpdateAndTheLoadersDirectory) {
 
 TEST_F(LaunchTarget, InstallerGetsOneSwitchWordAndTheInstallDirectory) {
     loader.installDir = "C:\\Program Files\\Tesmar Game\\";
-    loader.targetPath = loadertest::ClientFolder("installer") + "installer.exe";
+    PlaceInstaller();
     loader.LaunchTarget(true);
     ASSERT_TRUE(PumpUntilQuit(10000));
     const auto started = records.Wait(1);
@@ -78,11 +90,12 @@ TEST_F(LaunchTarget, InstallerGetsOneSwitchWordAndTheInstallDirectory) {
     EXPECT_EQ(started[0].at("cmdline"), "silenceignore-update");
     EXPECT_EQ(started[0].at("installpath-state"), "set");
     EXPECT_EQ(started[0].at("installpath"), loader.installDir);
-    EXPECT_STRCASEEQ(started[0].at("cwd").c_str(), CurrentDirectory().c_str());
+    // It starts in its own folder, where nothing else lies.
+    EXPECT_STRCASEEQ((started[0].at("cwd") + "\\").c_str(), loader.packageFolder.Path().c_str());
 }
 
 TEST_F(LaunchTarget, InstallerWithoutInstallationGetsAnEmptyInstallPath) {
-    loader.targetPath = loadertest::ClientFolder("installer") + "installer.exe";
+    PlaceInstaller();
     loader.LaunchTarget(true);
     ASSERT_TRUE(PumpUntilQuit(10000));
     const auto started = records.Wait(1);
@@ -119,6 +132,54 @@ TEST_F(LaunchTarget, ProgressReportsReachTheBarWithinBounds) {
         EXPECT_EQ(loader.OnTransferProgress(r.total, r.done, nullptr), 0);
         loadertest::PumpFor(0);
         EXPECT_EQ(loader.progressBar->GetValue(), r.shown) << r.total << " " << r.done;
+    }
+}
+
+// Wine keeps no access list on a file (it reports one made from the Unix mode bits), so what
+// Windows enforces on the package folders is checked on the descriptor they are made with.
+TEST(PackageFolder, OnlySystemAndAdministratorsGetInAndEveryRunGetsANewFolder) {
+    PSECURITY_DESCRIPTOR security = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        PackageFolder::kSecurityText, SDDL_REVISION_1, &security, nullptr));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(security, &control, &revision));
+    EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "nothing inherited from ProgramData";
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE, present = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(security, &owner, &defaulted));
+    ASSERT_NE(owner, nullptr);
+    EXPECT_TRUE(IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    PACL accessList = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(security, &present, &accessList, &defaulted));
+    ASSERT_TRUE(present);
+    ASSERT_NE(accessList, nullptr) << "a null list would let everyone in";
+    bool system = false, administrators = false;
+    for (DWORD i = 0; i < accessList->AceCount; ++i) {
+        void* entry = nullptr;
+        ASSERT_TRUE(GetAce(accessList, i, &entry));
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        ASSERT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        const PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+        system = system || IsWellKnownSid(sid, WinLocalSystemSid);
+        administrators = administrators || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+        EXPECT_TRUE(IsWellKnownSid(sid, WinLocalSystemSid) ||
+                    IsWellKnownSid(sid, WinBuiltinAdministratorsSid))
+            << "entry " << i << " lets someone else in";
+        // What the folders hold (the package, its partial file) carries the same list.
+        EXPECT_EQ(allowed->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE),
+                  OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+    }
+    EXPECT_TRUE(system && administrators);
+    LocalFree(security);
+
+    PackageFolder first, second;
+    ASSERT_TRUE(first.Prepare("Tesmar"));
+    ASSERT_TRUE(second.Prepare("Tesmar"));
+    EXPECT_NE(first.Path(), second.Path());
+    for (const PackageFolder* folder : {&first, &second}) {
+        EXPECT_EQ(folder->Path().rfind("C:\\ProgramData\\Tesmar\\run-", 0), 0u) << folder->Path();
+        EXPECT_TRUE(PathIsDirectoryEmptyA(folder->Path().c_str())) << folder->Path();
     }
 }
 

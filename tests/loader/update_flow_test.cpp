@@ -131,12 +131,12 @@ protected:
         const auto started = records.Wait(1);
         ASSERT_EQ(started.size(), 1u);
         const Record& r = started[0];
-        // ~un + the tick count's low 16 bits in hex + .tmp, in the temporary directory.
-        char tempDir[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, tempDir);
+        // ~un + the tick count's low 16 bits in hex + .tmp, in the loader's own folder for
+        // this run under ProgramData, which is also the installer's current directory.
         EXPECT_STRCASEEQ(r.at("exe").c_str(), loader->targetPath.c_str());
-        const std::string dir = loader->targetPath.substr(0, std::strlen(tempDir));
-        EXPECT_STRCASEEQ(dir.c_str(), tempDir);
+        const std::string dir = loader->packageFolder.Path();
+        EXPECT_EQ(loader->targetPath.compare(0, dir.size(), dir), 0) << loader->targetPath;
+        EXPECT_EQ(dir.rfind("C:\\ProgramData\\Tesmar\\run-", 0), 0u) << dir;
         const std::string name = loader->targetPath.substr(dir.size());
         EXPECT_EQ(name.rfind("~un", 0), 0u) << name;
         EXPECT_EQ(name.substr(name.size() - 4), ".tmp") << name;
@@ -145,7 +145,7 @@ protected:
         EXPECT_EQ(r.at("cmdline"), "silenceignore-update");
         EXPECT_EQ(r.at("installpath-state"), "set");
         EXPECT_EQ(r.at("installpath"), installDir);
-        EXPECT_STRCASEEQ(r.at("cwd").c_str(), CurrentDirectory().c_str());
+        EXPECT_STRCASEEQ((r.at("cwd") + "\\").c_str(), dir.c_str());
         // Hidden before the start, closed after it.
         EXPECT_EQ(r.at("loader-visible"), "0");
         EXPECT_GE(IndexOf(WM_SHOWWINDOW, FALSE), 0);

@@ -9,10 +9,9 @@ namespace SkinUI {
 const TMsimg32& Msimg32() {
     static const TMsimg32 entries = [] {
         TMsimg32 t;
-        // The window manager loads msimg32 at start-up; a renderer used before any manager
-        // exists loads it itself rather than settle on the slow fallback for good.
-        HMODULE module = ::GetModuleHandleA("msimg32.dll");
-        if (module == nullptr) module = ::LoadLibraryA("msimg32.dll");
+        // Loaded from System32 only: a msimg32.dll beside the program or in the current
+        // directory would otherwise be the one found, inside an elevated process.
+        HMODULE module = ::LoadLibraryExA("msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (module != nullptr) {
             // Through void* : GetProcAddress's generic function type says nothing of the real one.
             t.alphaBlend = reinterpret_cast<AlphaBlendFn>(

@@ -53,7 +53,8 @@ void InitialiseProcess() {
     state.initialised = true;
     state.dirtyPen = ::CreatePen(PS_SOLID, 1, RGB(220, 0, 0));
     // The renderer looks its blend and gradient entry points up in the loaded module.
-    ::LoadLibraryA("msimg32.dll");
+    // From System32 only (see Msimg32.cpp).
+    ::LoadLibraryExA("msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace
@@ -63,7 +64,9 @@ void InitialiseProcess() {
 // are set up then rather than in the way of the window's first paint.
 HMODULE CWindowManagerUI::CommonControls() {
     static const HMODULE comctl = [] {
-        HMODULE module = ::LoadLibraryA("comctl32.dll");
+        // From System32 only (the manifest's version 6 still applies): not from the
+        // program's folder or the current directory.
+        HMODULE module = ::LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         // The common controls' initialisation export, ordinal 17; it takes no arguments.
         using InitFn = void(WINAPI*)();
         if (auto init =

@@ -130,10 +130,13 @@ class Loader:
         self.records = os.path.join(workdir, "records.txt")
         self.proc = None
 
-    def start(self, *args):
-        env = dict(ENV)
-        env["LOADER_TEST_RECORD"] = wine_path(self.records)
-        self.proc = subprocess.Popen([WINE_RUN, self.path] + list(args), env=env,
+    def start(self, *args, cwd=None, env=None):
+        """cwd: the loader's current directory (the test's own by default); env: variables
+        added to its environment."""
+        run_env = dict(ENV)
+        run_env.update(env or {})
+        run_env["LOADER_TEST_RECORD"] = wine_path(self.records)
+        self.proc = subprocess.Popen([WINE_RUN, self.path] + list(args), env=run_env, cwd=cwd,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 
@@ -440,10 +443,12 @@ class UpdateFlow(LoaderCase):
 
 
 def temporary_downloads():
-    """The loader's temporary download files (~unXXXX.tmp.dl) in the prefix's users' folders."""
+    """The loader's temporary download files (~unXXXX.tmp.dl) in the prefix's users' folders
+    and in its package folder under ProgramData."""
     found = []
-    for top, _, files in os.walk(os.path.join(ENV["WINEPREFIX"], "drive_c", "users")):
-        found += [os.path.join(top, f) for f in files if f.lower().endswith(".tmp.dl")]
+    for folder in ("users", "ProgramData"):
+        for top, _, files in os.walk(os.path.join(ENV["WINEPREFIX"], "drive_c", folder)):
+            found += [os.path.join(top, f) for f in files if f.lower().endswith(".tmp.dl")]
     return found
 
 
@@ -751,6 +756,199 @@ class Trust(LoaderCase):
                     self.assertEqual(len(stats(token + "-redirect")["requests"]), 1)
                 self.assertEqual(len(stats(token)["requests"]), 1 if reached else 0)
                 self.assertEqual(len(stats(token + "-pkg")["requests"]) > 0, fetched)
+
+
+# ---------------------------------------------------------------------------------------------
+# Planting: what a standard user's program can put beside the elevated loader or its package
+# ---------------------------------------------------------------------------------------------
+
+# The DLLs a loaded program finds in the system's KnownDLLs (never searched for): the only
+# ones loader.exe may import; every other DLL it needs it loads itself, from System32.
+KNOWN_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
+              "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "ws2_32.dll",
+              "comdlg32.dll", "imm32.dll", "rpcrt4.dll", "sechost.dll", "combase.dll"}
+# Names a planted DLL takes: loader.exe's own former imports and run-time loads.
+PLANTED_NAMES = ("version.dll", "bcrypt.dll", "crypt32.dll", "gdiplus.dll", "msimg32.dll",
+                 "comctl32.dll")
+
+
+def imported_dlls(exe):
+    with open(exe, "rb") as f:
+        head = f.read(4096)
+    pe = int.from_bytes(head[0x3C:0x40], "little")
+    machine = int.from_bytes(head[pe + 4:pe + 6], "little")
+    tool = "x86_64-w64-mingw32-objdump" if machine == 0x8664 else "i686-w64-mingw32-objdump"
+    out = subprocess.run([tool, "-p", exe], capture_output=True, check=True).stdout.decode()
+    return [line.split("DLL Name:")[1].strip() for line in out.splitlines() if "DLL Name:" in line]
+
+
+def user_temp():
+    out = subprocess.run(["wine", "cmd", "/c", "echo %TEMP%"], capture_output=True,
+                         stdin=subprocess.DEVNULL)
+    return unix_path(out.stdout.decode().strip().splitlines()[-1].strip())
+
+
+def package_folder_root():
+    return os.path.join(ENV["WINEPREFIX"], "drive_c", "ProgramData", "Tesmar")
+
+
+class Planting(LoaderCase):
+    def setUp(self):
+        super().setUp()
+        self.marker = os.path.join(self.workdir, "planted.txt")
+        self.planted = []
+
+    def tearDown(self):
+        for path in self.planted:
+            if os.path.lexists(path):
+                os.remove(path)
+        root = package_folder_root()
+        if os.path.islink(root) or os.path.isfile(root):
+            os.remove(root)
+        elif os.path.isdir(root):
+            shutil.rmtree(root)
+        super().tearDown()
+
+    def plant_dlls(self, folder, names=PLANTED_NAMES):
+        source = os.path.join(ENV["LOADER_TEST_FIXTURES"], "planted", "planted.dll")
+        for name in names:
+            path = os.path.join(folder, name)
+            shutil.copy(source, path)
+            self.planted.append(path)
+
+    def planted_loads(self):
+        if not os.path.exists(self.marker):
+            return ""
+        with open(self.marker, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def install_base(self, package=None, **members):
+        body = {"url": package_url(package or installer_bytes(), self.token + "-pkg"),
+                "version": "9.9.9.9"}
+        body.update(members)
+        return service_base(json.dumps(body), self.token)
+
+    def test_every_import_of_the_product_is_a_known_dll(self):
+        for exe in (ENV["LOADER_EXE"], ENV["LOADER_PINNED_EXE"]):
+            with self.subTest(exe=os.path.basename(exe)):
+                imports = imported_dlls(exe)
+                self.assertIn("kernel32.dll", [name.lower() for name in imports])
+                self.assertEqual([name for name in imports if name.lower() not in KNOWN_DLLS], [])
+
+    def test_dlls_beside_the_loader_are_never_loaded(self):
+        # The loader started from the folder it lies in (Explorer does so), with DLLs of the
+        # names it needs beside it: it runs as ever, and none of them is loaded. Wine prefers
+        # its own copies of system DLLs; told to prefer a DLL found by the search, as Windows
+        # does, it shows what a search would load. Not for VERSION: wine's own system DLLs
+        # import it by name (Windows' KnownDLLs do not), so that would load the planted one
+        # whatever the loader does; the import table case above covers it.
+        self.plant_dlls(self.workdir)
+        names = ",".join(name[:-4] for name in PLANTED_NAMES if name != "version.dll")
+        overrides = ";".join(filter(None, [ENV.get("WINEDLLOVERRIDES", ""), names + "=n,b"]))
+        self.loader = Loader(self.install_base(), self.workdir)
+        self.loader.start(cwd=self.workdir, env={"LOADER_TEST_PLANTED": wine_path(self.marker),
+                                                 "WINEDLLOVERRIDES": overrides})
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        self.assertEqual(self.planted_loads(), "")
+        records = self.loader.started()
+        self.assertEqual(len(records), 1)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+
+    def test_the_installer_starts_in_a_folder_of_its_own(self):
+        # A DLL the installer loads by name, planted in the user's temporary folder (where the
+        # package used to go), in the loader's folder (its current directory) and in a folder
+        # of the user's on PATH (wine adds WINEPATH to it).
+        temp = user_temp()
+        on_path = os.path.join(self.workdir, "on-path")
+        os.mkdir(on_path)
+        for folder in (temp, self.workdir, on_path):
+            self.plant_dlls(folder, ("setuphelper.dll",))
+        self.loader = Loader(self.install_base(), self.workdir)
+        self.loader.start(cwd=self.workdir, env={"LOADER_TEST_PLANTED": wine_path(self.marker),
+                                                 "LOADER_TEST_LOAD_DLL": "setuphelper.dll",
+                                                 "WINEPATH": wine_path(on_path)})
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        records = self.loader.started()
+        self.assertEqual(len(records), 1)
+        self.assertEqual(self.planted_loads(), "")
+        folder = records[0]["exe"].rsplit("\\", 1)[0]
+        self.assertTrue(folder.lower().startswith("c:\\programdata\\tesmar\\run-"), folder)
+        self.assertEqual(records[0]["cwd"].rstrip("\\").lower(), folder.lower())
+
+    def test_a_linked_package_folder_is_refused(self):
+        # The publisher's folder under ProgramData made a link to a folder of the user's.
+        elsewhere = os.path.join(self.workdir, "elsewhere")
+        os.mkdir(elsewhere)
+        os.symlink(elsewhere, package_folder_root())
+        self.loader = Loader(self.install_base(), self.workdir).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        self.assertEqual(self.loader.started(timeout=0.5), [])
+        self.assertEqual(os.listdir(elsewhere), [])
+
+    def test_a_client_beside_the_secure_loader_is_never_started(self):
+        # No install and no service: the bare client name would find the planted one in the
+        # loader's folder. The plain build keeps that portable case; the pinned one never.
+        shutil.copy(os.path.join(ENV["LOADER_TEST_FIXTURES"], "v1.2.0.3", "Kestrun.exe"),
+                    os.path.join(self.workdir, "Kestrun.exe"))
+        unreachable = "https://127.0.0.1:1/Home/version/"
+        for pin, started in ((certificate_pin(ENV["LOADER_TEST_CERT"]), 0), (None, 1)):
+            with self.subTest(pinned=pin is not None):
+                if os.path.exists(self.loader_records()):
+                    os.remove(self.loader_records())
+                self.loader = Loader(unreachable, self.workdir, pin=pin).start(cwd=self.workdir)
+                self.assertEqual(self.loader.wait(timeout=60), 0)
+                records = self.loader.started(count=max(started, 1), timeout=0.5 + 5 * started)
+                self.assertEqual(len(records), started, records)
+
+    def loader_records(self):
+        return os.path.join(self.workdir, "records.txt")
+
+    def test_a_package_swapped_for_a_link_while_it_is_hashed_never_runs(self):
+        # 96 MiB to hash: time enough to replace the package by a link to another program
+        # (a copy of a client stand-in, which records that it has a version resource) after
+        # the loader has taken hold of it and before it starts it.
+        package = installer_bytes()
+        package += bytes(96 * 1024 * 1024 - len(package))
+        digest = hashlib.sha256(package).hexdigest()
+        other = os.path.join(self.workdir, "other.exe")
+        shutil.copy(os.path.join(ENV["LOADER_TEST_FIXTURES"], "v1.2.0.3", "Kestrun.exe"), other)
+        folders = [user_temp(), package_folder_root()]
+        earlier = set(self.packages(folders))
+        self.loader = self.run_loader(self.install_base(package, sha256=digest),
+                                      pin=certificate_pin(ENV["LOADER_TEST_CERT"]))
+        swapped = None
+        deadline = time.time() + 60
+        while swapped is None and time.time() < deadline and self.loader.proc.poll() is None:
+            for path in set(self.packages(folders)) - earlier:
+                time.sleep(0.1)
+                link = path + ".link"
+                os.symlink(other, link)
+                os.rename(link, path)
+                swapped = path
+                break
+            time.sleep(0.005)
+        self.assertIsNotNone(swapped, "the package never appeared")
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        records = self.loader.started(timeout=2)
+        self.assertEqual([r for r in records if r.get("has-version") != "0"], [], records)
+        # The refused package is not deleted through the link: that would delete, as
+        # administrator, whatever file the link names.
+        self.assertTrue(os.path.exists(other), "the link's target was deleted")
+
+    @staticmethod
+    def packages(folders):
+        """The complete packages (~unXXXX.tmp) in folders and in their run-* folders."""
+        found = []
+        for folder in folders:
+            names = os.listdir(folder) if os.path.isdir(folder) else []
+            for name in names:
+                path = os.path.join(folder, name)
+                if name.lower().startswith("~un") and name.lower().endswith(".tmp"):
+                    found.append(path)
+                elif name.startswith("run-"):
+                    found += Planting.packages([path])
+        return found
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

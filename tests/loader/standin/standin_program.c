@@ -5,6 +5,10 @@
  *   cwd=<current directory>  loader-visible=<1|0|unknown>  end
  * LOADER_TEST_WINDOW (hexadecimal window handle) names the loader window whose visibility
  * at start is recorded.
+ * has-version=<1|0> says whether the running image carries a version resource (the client
+ * stand-ins do, the installer does not), so a test knows which file actually ran.
+ * LOADER_TEST_LOAD_DLL names a DLL it loads by its bare name first, as an installer loading
+ * a helper of its own would.
  * With LOADER_TEST_TRY_WRITE set it records nothing: it opens that file for writing (sharing
  * everything) and exits with the open's error code, 0 when the open succeeded. */
 #include <windows.h>
@@ -36,6 +40,9 @@ int main(void) {
         return 0;
     }
 
+    n = GetEnvironmentVariableA("LOADER_TEST_LOAD_DLL", buffer, sizeof(buffer));
+    if (n > 0 && n < sizeof(buffer)) LoadLibraryA(buffer);
+
     n = GetModuleFileNameA(NULL, buffer, sizeof(buffer));
     buffer[n < sizeof(buffer) ? n : sizeof(buffer) - 1] = '\0';
     Append("exe", buffer);
@@ -50,6 +57,9 @@ int main(void) {
         Append("installpath-state", "set");
         Append("installpath", n < sizeof(buffer) ? buffer : "(too long)");
     }
+
+    Append("has-version",
+           FindResourceA(NULL, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)) != NULL ? "1" : "0");
 
     n = GetCurrentDirectoryA(sizeof(buffer), buffer);
     Append("cwd", n > 0 && n < sizeof(buffer) ? buffer : "");

@@ -1,0 +1,151 @@
+// The loader's private package folder (see package_folder.h).
+#include "loader/package_folder.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kOpenFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+// Not FILE_SHARE_DELETE: while the loader holds a folder, nobody renames or removes it.
+constexpr DWORD kHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr int kRunNameAttempts = 16;
+
+struct LocalFreer {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+struct CoTaskFreer {
+    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+};
+
+void Close(HANDLE& handle) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+}
+
+// Opens the folder at path itself, never what a reparse point there leads to, and checks that
+// it is a plain folder and that the system's final name of it is path: a link, a junction or
+// a mount point anywhere on the way (a Unix symbolic link under wine, which reports no
+// reparse point for one) would make that name another.
+HANDLE OpenPlainFolder(const std::wstring& path, DWORD access, DWORD sharing) {
+    HANDLE folder =
+        CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, kOpenFlags, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return folder;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    std::vector<wchar_t> finalName(path.size() + 16);
+    const DWORD length = GetFinalPathNameByHandleW(folder, finalName.data(),
+                                                   static_cast<DWORD>(finalName.size()), 0);
+    const std::wstring expected = L"\\\\?\\" + path;
+    const bool plain =
+        GetFileInformationByHandle(folder, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && length == expected.size() &&
+        CompareStringOrdinal(finalName.data(), static_cast<int>(length), expected.c_str(),
+                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+    if (!plain) Close(folder);
+    return folder;
+}
+
+// The ANSI text of path, or empty when the code page cannot spell it exactly.
+std::string Narrow(const std::wstring& path) {
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0,
+                                         nullptr, &lossy);
+    if (size <= 1 || lossy) return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, &text[0], size, nullptr,
+                        &lossy);
+    text.resize(static_cast<std::size_t>(size - 1));
+    return lossy ? std::string() : text;
+}
+
+std::wstring Widen(const std::string& text) {
+    const int size =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, &wide[0], size);
+    wide.resize(static_cast<std::size_t>(size - 1));
+    return wide;
+}
+
+}  // namespace
+
+bool PackageFolder::Prepare(const std::string& key) {
+    Release();
+    wchar_t* rawProgramData = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &rawProgramData))) {
+        CoTaskMemFree(rawProgramData);
+        return false;
+    }
+    const std::unique_ptr<wchar_t, CoTaskFreer> programData(rawProgramData);
+    const std::wstring wideKey = Widen(key);
+    if (wideKey.empty() || wideKey.find_first_of(L"\\/:") != std::wstring::npos) return false;
+
+    PSECURITY_DESCRIPTOR rawSecurity = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kSecurityText, SDDL_REVISION_1,
+                                                              &rawSecurity, nullptr)) {
+        return false;
+    }
+    const std::unique_ptr<void, LocalFreer> security(rawSecurity);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), rawSecurity, FALSE};
+
+    // ProgramData itself belongs to the system; it must only not be a link.
+    const std::wstring base = programData.get();
+    HANDLE baseFolder = OpenPlainFolder(base, FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (baseFolder == INVALID_HANDLE_VALUE) return false;
+    Close(baseFolder);
+
+    // The publisher's folder: any user may have made it first (ProgramData lets every user
+    // create folders), so whatever it was, its owner and access list are set again.
+    const std::wstring publisher = base + L"\\" + wideKey;
+    if (!CreateDirectoryW(publisher.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    publisherFolder_ = OpenPlainFolder(
+        publisher, FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC | WRITE_OWNER, kHoldSharing);
+    if (publisherFolder_ == INVALID_HANDLE_VALUE) return false;
+    PSID owner = nullptr;
+    PACL accessList = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!GetSecurityDescriptorOwner(rawSecurity, &owner, &defaulted) ||
+        !GetSecurityDescriptorDacl(rawSecurity, &present, &accessList, &defaulted) ||
+        SetSecurityInfo(publisherFolder_, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                            PROTECTED_DACL_SECURITY_INFORMATION,
+                        owner, nullptr, accessList, nullptr) != ERROR_SUCCESS) {
+        Release();
+        return false;
+    }
+
+    // What the publisher's folder already holds may have been put there by anyone while it
+    // was theirs: the run's folder is new, so it holds only what this run puts in it.
+    for (int attempt = 0; attempt < kRunNameAttempts && runFolder_ == INVALID_HANDLE_VALUE;
+         ++attempt) {
+        wchar_t name[40];
+        wsprintfW(name, L"\\run-%08lx-%04x", GetCurrentProcessId(),
+                  static_cast<unsigned>((GetTickCount() + attempt) & 0xFFFF));
+        const std::wstring run = publisher + name;
+        if (!CreateDirectoryW(run.c_str(), &attributes)) {
+            if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+            break;
+        }
+        runFolder_ = OpenPlainFolder(run, FILE_READ_ATTRIBUTES, kHoldSharing);
+        if (runFolder_ != INVALID_HANDLE_VALUE) path_ = Narrow(run + L"\\");
+    }
+    if (path_.empty()) {
+        Release();
+        return false;
+    }
+    return true;
+}
+
+void PackageFolder::Release() {
+    Close(runFolder_);
+    Close(publisherFolder_);
+    path_.clear();
+}
