@@ -73,6 +73,65 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+// Deletes the file at path itself, never what a link there leads to, when it is a plain file
+// whose final name is path; false when it is anything else or in use (a running installer).
+bool DeletePlainFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    std::vector<wchar_t> finalName(path.size() + 16);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
+    const std::wstring expected = L"\\\\?\\" + path;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool deleted =
+        GetFileInformationByHandle(file, &info) &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        length == expected.size() &&
+        CompareStringOrdinal(finalName.data(), static_cast<int>(length), expected.c_str(),
+                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL &&
+        SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    Close(file);
+    return deleted;
+}
+
+// The folders of earlier runs and the packages in them: every update would otherwise leave its
+// installer behind under ProgramData, which no cleaner empties. Only plain folders named run-*
+// and the plain files in them go; a link, anything a user may have put there before the
+// folder became the loader's, and a package still running are left alone.
+void RemoveEarlierRuns(const std::wstring& publisher) {
+    WIN32_FIND_DATAW run = {};
+    HANDLE runs = FindFirstFileExW((publisher + L"\\run-*").c_str(), FindExInfoBasic, &run,
+                                   FindExSearchNameMatch, nullptr, 0);
+    if (runs == INVALID_HANDLE_VALUE) return;
+    do {
+        if ((run.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+            (run.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            continue;
+        }
+        const std::wstring folder = publisher + L"\\" + run.cFileName;
+        HANDLE held = OpenPlainFolder(folder, FILE_LIST_DIRECTORY, kHoldSharing);
+        if (held == INVALID_HANDLE_VALUE) continue;
+        bool emptied = true;
+        WIN32_FIND_DATAW entry = {};
+        HANDLE entries = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                          FindExSearchNameMatch, nullptr, 0);
+        if (entries != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = entry.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (!DeletePlainFile(folder + L"\\" + name)) emptied = false;
+            } while (FindNextFileW(entries, &entry));
+            FindClose(entries);
+        }
+        Close(held);
+        if (emptied) RemoveDirectoryW(folder.c_str());
+    } while (FindNextFileW(runs, &run));
+    FindClose(runs);
+}
+
 }  // namespace
 
 bool PackageFolder::Prepare(const std::string& key) {
@@ -122,6 +181,7 @@ bool PackageFolder::Prepare(const std::string& key) {
         return false;
     }
 
+    RemoveEarlierRuns(publisher);
     // What the publisher's folder already holds may have been put there by anyone while it
     // was theirs: the run's folder is new, so it holds only what this run puts in it.
     for (int attempt = 0; attempt < kRunNameAttempts && runFolder_ == INVALID_HANDLE_VALUE;

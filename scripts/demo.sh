@@ -203,7 +203,7 @@ if [ -s "$records" ]; then
 else
   say "the loader started nothing"
   if [ $tamper = 1 ]; then
-    left=$(find "$WINEPREFIX/drive_c/users" -iname '~un*.tmp*' | wc -l)
+    left=$(find "$WINEPREFIX/drive_c/ProgramData/Tesmar" "$WINEPREFIX/drive_c/users" -iname '~un*.tmp*' 2>/dev/null | wc -l)
     say "the served package did not match the reply's SHA-256 $sha256: not started" \
       "($left downloaded package file(s) left behind)"
   fi

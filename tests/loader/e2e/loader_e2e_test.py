@@ -783,7 +783,7 @@ def imported_dlls(exe):
 
 
 def user_temp():
-    out = subprocess.run(["wine", "cmd", "/c", "echo %TEMP%"], capture_output=True,
+    out = subprocess.run([WINE, "cmd", "/c", "echo %TEMP%"], capture_output=True,
                          stdin=subprocess.DEVNULL)
     return unix_path(out.stdout.decode().strip().splitlines()[-1].strip())
 
@@ -934,6 +934,28 @@ class Planting(LoaderCase):
         # The refused package is not deleted through the link: that would delete, as
         # administrator, whatever file the link names.
         self.assertTrue(os.path.exists(other), "the link's target was deleted")
+
+    def test_earlier_runs_leave_no_package_behind(self):
+        # Each download has a run folder of its own; the next run removes the earlier ones
+        # (no cleaner empties ProgramData), but never through a link: a run-* link to a
+        # folder of the user's, as a user could have made before the folder became the
+        # loader's, keeps its target's files.
+        elsewhere = os.path.join(self.workdir, "elsewhere")
+        os.mkdir(elsewhere)
+        kept = os.path.join(elsewhere, "keep.txt")
+        with open(kept, "w") as f:
+            f.write("mine")
+        for attempt in range(2):
+            self.loader = Loader(self.install_base(), self.workdir).start()
+            self.assertEqual(self.loader.wait(timeout=60), 0)
+            self.assertEqual(len(self.loader.started(count=attempt + 1)), attempt + 1)
+            if attempt == 0:
+                os.symlink(elsewhere, os.path.join(package_folder_root(), "run-planted"))
+        runs = [name for name in os.listdir(package_folder_root())
+                if name.startswith("run-") and name != "run-planted"]
+        self.assertEqual(len(runs), 1, runs)
+        self.assertEqual(len(self.packages([package_folder_root()])), 1)
+        self.assertTrue(os.path.exists(kept), "a file behind a link was deleted")
 
     @staticmethod
     def packages(folders):
