@@ -1,5 +1,5 @@
 // Where loader.exe's delay-imported DLLs come from. The DLLs it imports that are not
-// KnownDLLs (VERSION, bcrypt, gdiplus) are delay-loaded (see loader/CMakeLists.txt):
+// KnownDLLs (VERSION, bcrypt, CRYPT32, gdiplus) are delay-loaded (see loader/CMakeLists.txt):
 // imported the ordinary way, Windows would resolve them before the first line of WinMain,
 // and a DLL of that name beside loader.exe (in a Downloads folder, say) would run as
 // administrator. The delay-load helper asks this hook first, and the hook loads each one by
