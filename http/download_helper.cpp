@@ -9,6 +9,7 @@
 //                    progress callbacks
 #include "http/download_helper.h"
 
+#include <ctime>
 #include <list>
 #include <utility>
 #include <vector>
@@ -39,6 +40,7 @@ const char kShortPart[] = "The server ended a part of the download early";
 const char kChanged[] = "The file on the server changed during the download";
 const char kTooLong[] = "The server sent more bytes than the size it reported";
 const char kShortBody[] = "The download ended before the size the server reported";
+const char kBusy[] = "The server stayed too busy to send the download (it asked to retry later)";
 
 // Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
 constexpr curl_off_t kLargestSize = curl_off_t{1} << 53;
@@ -88,6 +90,7 @@ void DownloadHelper::ResetForStart() {
     cancelRequested_ = false;
     errorRecorded_ = false;
     httpStatus_ = 0;
+    probeStatus_ = 0;
     totalSize_ = 0;
     downloaded_ = 0;
     validator_.clear();
@@ -221,6 +224,32 @@ void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
     HttpsRule::Apply(easy, url_);
 }
 
+double DownloadHelper::Draw() {
+    return jitter_ ? jitter_() : 0.0;
+}
+
+bool DownloadHelper::RetryAfterOf(CURL* easy, const ReplyHeaders& reply, long long& afterMs) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return RetryPolicy::HonoursRetryAfter(status) &&
+           RetryPolicy::ParseRetryAfter(reply.retryAfter,
+                                        static_cast<long long>(std::time(nullptr)), afterMs);
+}
+
+std::string DownloadHelper::BusyText(CURL* easy, const ReplyHeaders& reply) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return "HTTP " + std::to_string(status) + " with Retry-After \"" + reply.retryAfter + "\"";
+}
+
+bool DownloadHelper::WaitBeforeRetry(const std::string& why, long waitMs, int retry) {
+    if (retryNote_) {
+        retryNote_(why + ", waiting " + std::to_string(waitMs) + " ms before try " +
+                   std::to_string(retry + 2) + " of " + std::to_string(retryCount_ + 1));
+    }
+    return RetryPolicy::Wait(waitMs, &cancelRequested_);
+}
+
 int DownloadHelper::ProbeProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<DownloadHelper*>(worker)->cancelRequested_ ? 1 : 0;
 }
@@ -256,17 +285,38 @@ double DownloadHelper::ProbeFileSize() {
     CurlOptionSeam::SetFunction(h, CURLOPT_XFERINFOFUNCTION, &ProbeProgress);
     CurlOptionSeam::SetPointer(h, CURLOPT_XFERINFODATA, this);
 
+    // Time-outs and their back-off stay inside the probe's bounds; a service that names its
+    // own Retry-After is waited for (capped) outside them, and each try after such a wait has
+    // the bounds afresh. Every wait ends at a cancel.
     int retriesLeft = retryCount_;
     CURLcode result = CURLE_OPERATION_TIMEDOUT;
     probeBounds_.Start();
-    while (probeBounds_.ApplyForNextTry(h)) {
+    for (int retry = 0; probeBounds_.ApplyForNextTry(h); ++retry) {
+        headerText_.clear();  // the headers of the last try decide
         result = curl_easy_perform(h);
-        if (result != CURLE_OPERATION_TIMEDOUT || retriesLeft-- <= 0) break;
+        if (retriesLeft-- <= 0 || cancelRequested_) break;
+        const double draw = Draw();
+        if (result == CURLE_OPERATION_TIMEDOUT) {
+            const long waitMs = RetryPolicy::JitteredWaitMs(retry, draw);
+            const long remaining = probeBounds_.RemainingMs();
+            if (remaining >= 0 && waitMs >= remaining) break;
+            if (!WaitBeforeRetry("size probe timed out", waitMs, retry)) break;
+            continue;
+        }
+        ReplyHeaders reply;
+        reply.Lines(headerText_);
+        long long afterMs = 0;
+        if (result != CURLE_OK || !RetryAfterOf(h, reply, afterMs)) break;
+        const long waitMs = RetryPolicy::RetryAfterWaitMs(afterMs, retry, draw,
+                                                          RetryPolicy::kPackageRetryAfterCapMs);
+        if (!WaitBeforeRetry("size probe answered " + BusyText(h, reply), waitMs, retry)) break;
+        probeBounds_.Start();
     }
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     httpStatus_ = status;
+    probeStatus_ = status;
 
     if (result == CURLE_OK) {
         curl_off_t length = -1;
@@ -357,7 +407,11 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
 
     int retriesLeft = retryCount_;
     CURLcode result = TryPart(*part, h);
-    while (retriesLeft-- > 0 && !cancelRequested_) {
+    for (int retry = 0; retriesLeft-- > 0 && !cancelRequested_; ++retry) {
+        if (result == CURLE_OK && part->retryAfterMs < 0 &&
+            !RetryAfterOf(h, part->reply, part->retryAfterMs)) {
+            part->retryAfterMs = -1;  // a reply without a body is checked here
+        }
         if (result == CURLE_WRITE_ERROR && part->restart) {
             StartOver(*part);
             part->restart = false;
@@ -367,11 +421,25 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
                 result = CURLE_OK;  // every byte of the part had arrived before the time-out
                 break;
             }
+            if (!WaitBeforeRetry("package transfer timed out",
+                                 RetryPolicy::JitteredWaitMs(retry, Draw()), retry)) {
+                break;
+            }
+        } else if ((result == CURLE_OK || result == CURLE_WRITE_ERROR) && part->retryAfterMs >= 0) {
+            // Nothing of the busy reply was written: the same bytes are asked for again.
+            const long waitMs = RetryPolicy::RetryAfterWaitMs(part->retryAfterMs, retry, Draw(),
+                                                              RetryPolicy::kPackageRetryAfterCapMs);
+            if (!WaitBeforeRetry("package transfer answered " + BusyText(h, part->reply), waitMs,
+                                 retry)) {
+                break;
+            }
+            AimPart(*part, h);
         } else {
             break;
         }
         result = TryPart(*part, h);
     }
+    if (part->retryAfterMs >= 0 && part->fault.empty() && !cancelRequested_) part->fault = kBusy;
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -387,6 +455,7 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
 CURLcode DownloadHelper::TryPart(DownloadPart& part, CURL* easy) {
     part.reply.Clear();
     part.replyChecked = false;
+    part.retryAfterMs = -1;
     return curl_easy_perform(easy);
 }
 
@@ -463,6 +532,9 @@ bool DownloadHelper::AcceptReply(DownloadPart& part) {
     part.replyChecked = true;
     long status = 0;
     curl_easy_getinfo(part.easy, CURLINFO_RESPONSE_CODE, &status);
+    // A service that asks to be asked again later sends no part of the file.
+    if (RetryAfterOf(part.easy, part.reply, part.retryAfterMs)) return false;
+    part.retryAfterMs = -1;
     if (part.requestedFrom < 0) {
         if (part.lastOffset == 0 && status >= 200 && status < 300) {
             // The first reply of a single transfer names the version a resumption must ask for.

@@ -90,6 +90,18 @@ int HttpDownloader::GetThreadCount() const {
     return helper_ ? helper_->ThreadCount() : 0;
 }
 
+void HttpDownloader::SetJitterSource(JitterSource source) {
+    if (helper_) helper_->SetJitterSource(std::move(source));
+}
+
+void HttpDownloader::SetRetryNote(RetryNote note) {
+    if (helper_) helper_->SetRetryNote(std::move(note));
+}
+
+long HttpDownloader::GetProbeHttpStatus() const {
+    return helper_ ? helper_->ProbeStatus() : 0;
+}
+
 long HttpDownloader::GetHttpStatus() const {
     return helper_ ? helper_->HttpStatus() : 0;
 }

@@ -15,11 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "http/download_registry.h"
@@ -580,6 +583,53 @@ TEST_F(Downloads, ProgressCallbackReturningNonZeroOrACancelAbortsAndKeepsTheExis
         EXPECT_EQ(dltest::ReadFile(target), "kept");
         EXPECT_FALSE(dltest::Exists(target + ".dl"));
     }
+}
+
+// An overloaded service answering 503 with Retry-After, to the probe or to the transfer, is
+// asked again after that long (nothing of its reply lands in the file); a cancel ends the
+// wait at once rather than after the capped 20 s.
+TEST_F(Downloads, ABusyServiceIsWaitedForAndACancelEndsTheWait) {
+    for (const char* storm : {"status=503&first=1", "status=503&status_at=2"}) {
+        const std::string token = testenv::UniqueToken("busy");
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        std::vector<std::string> notes;
+        std::mutex notesLock;
+        downloader.SetJitterSource([] { return 0.0; });
+        downloader.SetRetryNote([&](const std::string& note) {
+            std::lock_guard<std::mutex> hold(notesLock);
+            notes.push_back(note);
+        });
+        Prepare(downloader,
+                std::string("/data?size=100000&hdr=Retry-After:1&") + storm + "&token=" + token);
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult());
+        EXPECT_TRUE(watch.success()) << storm << ": " << watch.text();
+        ExpectTargetHolds(100000);
+        const auto seen = testenv::ServerRequests(token);
+        ASSERT_EQ(seen.size(), 3u) << storm;
+        const std::size_t busy = seen[0].method == "HEAD" && seen[1].method == "HEAD" ? 0 : 1;
+        EXPECT_GE(seen[busy + 1].time - seen[busy].time, 0.95) << storm;
+        ASSERT_EQ(notes.size(), 1u) << storm;
+        EXPECT_NE(notes[0].find("HTTP 503 with Retry-After \"1\", waiting 1000 ms before try 2"),
+                  std::string::npos)
+            << notes[0];
+    }
+
+    target = dir.File("cancelled.bin");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=100000&status=503&hdr=Retry-After:30");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto cancelled = std::chrono::steady_clock::now();
+    downloader.CancelDownload();
+    ASSERT_TRUE(watch.WaitForResult(std::chrono::seconds(5)));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::seconds(1));
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "The download was cancelled");
+    EXPECT_FALSE(dltest::Exists(target));
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
 }
 
 TEST_F(Downloads, AStaleTemporaryFileIsReplaced) {
