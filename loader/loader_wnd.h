@@ -19,6 +19,7 @@
 #include "http/http_downloader.h"
 #include "http/http_request.h"
 #include "loader/held_package.h"
+#include "loader/version_reply.h"
 #include "ui/controls/CProgressUI.h"
 #include "ui/core/CSkinBuilder.h"
 #include "ui/core/CWindowManagerUI.h"
@@ -91,6 +92,9 @@ public:
     // The reply's "sha256": whether it was there at all, and its text when it was a string.
     bool packageSha256Named = false;
     std::string packageSha256;
+    // Why the version query gave no usable reply (None when it did), for the window to tell
+    // the player; set on the UI thread when the query has ended.
+    loader::QueryFailure queryFailure = loader::QueryFailure::None;
     // The downloaded package from its check until the window is gone.
     HeldPackage heldPackage;
 
