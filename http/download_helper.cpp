@@ -40,6 +40,7 @@ const char kShortPart[] = "The server ended a part of the download early";
 const char kChanged[] = "The file on the server changed during the download";
 const char kTooLong[] = "The server sent more bytes than the size it reported";
 const char kShortBody[] = "The download ended before the size the server reported";
+const char kOtherLength[] = "This host's file has another length than the first host's";
 const char kBusy[] = "The server stayed too busy to send the download (it asked to retry later)";
 
 // Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
@@ -88,6 +89,7 @@ void DownloadHelper::ResetForStart() {
     rangesSupported_ = false;
     failed_ = true;
     cancelRequested_ = false;
+    userCancelled_ = false;
     errorRecorded_ = false;
     httpStatus_ = 0;
     probeStatus_ = 0;
@@ -134,12 +136,64 @@ unsigned DownloadHelper::PartThreadProc(void* part) {
 
 void DownloadHelper::Perform(void* registryElement) {
     busy_ = true;
+    // The first URL, then the mirrors in order, each once: a host that fails (no answer, an
+    // error status, a short body, a length other than the first host's) leaves nothing on
+    // disk, and the next one starts afresh. The last host's failure is the one reported.
+    std::vector<std::string> hosts{url_};
+    hosts.insert(hosts.end(), mirrors_.begin(), mirrors_.end());
+    const std::string firstUrl = url_;
+    std::int64_t firstLength = -1;
+    for (std::size_t k = 0; k < hosts.size(); ++k) {
+        if (k > 0) {
+            if (retryNote_) {
+                retryNote_("package host " + std::to_string(k) + " of " +
+                           std::to_string(hosts.size()) + " left (" + errorText_ +
+                           (httpStatus_ != 0 ? ", HTTP " + std::to_string(httpStatus_) : "") +
+                           "), trying host " + std::to_string(k + 1));
+            }
+            url_ = hosts[k];
+            ResetForNextHost();
+        }
+        if (!FetchFromHost(firstLength) || !failed_) break;
+    }
+    url_ = firstUrl;
+    Finish(registryElement);
+}
+
+void DownloadHelper::ResetForNextHost() {
+    rangesSupported_ = false;
+    failed_ = true;
+    cancelRequested_ = userCancelled_.load();
+    if (userCancelled_) cancelRequested_ = true;  // a cancel that came while this ran
+    errorRecorded_ = false;
+    httpStatus_ = 0;
+    probeStatus_ = 0;
+    totalSize_ = 0;
+    downloaded_ = 0;
+    validator_.clear();
+    resourceSize_ = -1;
+    expectedSize_ = -1;
+    sizeCap_ = 0;
+    adoptNextLength_ = false;
+    headerText_.clear();
+    errorText_.clear();
+}
+
+bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
     totalSize_ = ProbeFileSize();
     if (totalSize_ < 0 || cancelRequested_) {
         // Every way out reports, so a caller waiting for the outcome never waits for ever.
         if (cancelRequested_) errorText_ = kCancelled;
-        Finish(registryElement);
-        return;
+        return !cancelRequested_;
+    }
+    // Only a successful probe measures the file (an error page has a length of its own).
+    const bool measured = probeStatus_ >= 200 && probeStatus_ < 300 && expectedSize_ >= 0;
+    if (measured && firstLength < 0) {
+        firstLength = expectedSize_;
+    } else if (measured && expectedSize_ != firstLength) {
+        // Another host's file of another length is another file, not the same package.
+        errorText_ = kOtherLength;
+        return true;
     }
 
     const std::string temporary = filePath_ + ".dl";
@@ -147,8 +201,7 @@ void DownloadHelper::Perform(void* registryElement) {
     FileHandle file = PlatformFile::OpenForWriting(temporary);
     if (!file) {
         errorText_ = kOpenFailed;
-        Finish(registryElement);
-        return;
+        return false;  // no other host can help
     }
 
     const DownloadPlan plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
@@ -202,7 +255,7 @@ void DownloadHelper::Perform(void* registryElement) {
     } else {
         PlatformFile::Delete(temporary);
     }
-    Finish(registryElement);
+    return failed_ && !threadRefused && !userCancelled_;
 }
 
 void DownloadHelper::Finish(void* registryElement) {

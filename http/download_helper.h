@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "http/http_callbacks.h"
 #include "http/platform_thread.h"
@@ -69,7 +70,12 @@ public:
     void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
     // Makes every transfer of the running download stop within about a second (at its next
     // write or progress report), which ends the download as a failure.
-    void RequestCancel() { cancelRequested_ = true; }
+    void RequestCancel() {
+        userCancelled_ = true;
+        cancelRequested_ = true;
+    }
+    // Further URLs of the same resource, tried in order after the URL when it fails.
+    void SetMirrorUrls(const std::vector<std::string>& urls) { mirrors_ = urls; }
 
     // Read while the worker is not busy.
     bool IsBusy() const { return busy_; }
@@ -94,6 +100,11 @@ private:
 
     // The download driver, run on the download thread; registryElement is its own entry.
     void Perform(void* registryElement);
+    // The whole download from the current URL: probe, transfer, rename or delete. firstLength
+    // is the length the first host reported (-1 before); true when the next host may be
+    // tried (this one failed, and not for a cause no host can mend).
+    bool FetchFromHost(std::int64_t& firstLength);
+    void ResetForNextHost();
     // Reports the outcome, leaves the registry when asked to, then clears busy.
     void Finish(void* registryElement);
     double ProbeFileSize();
@@ -143,13 +154,15 @@ private:
     int timeout_ = 0;
     std::string filePath_;
     std::string url_;
+    std::vector<std::string> mirrors_;
     std::string headerText_;
     std::string errorText_;
     std::atomic<bool> releaseWhenFinished_{false};  // may be set while the driver runs
     bool rangesSupported_ = false;
     bool failed_ = true;
     std::atomic<bool> busy_{false};
-    std::atomic<bool> cancelRequested_{false};
+    std::atomic<bool> cancelRequested_{false};  // the user's cancel, or a failed part's
+    std::atomic<bool> userCancelled_{false};
     void* progressUser_ = nullptr;
     long httpStatus_ = 0;
     long probeStatus_ = 0;  // the size probe's status, kept when a part's replaces httpStatus_

@@ -90,6 +90,10 @@ int HttpDownloader::GetThreadCount() const {
     return helper_ ? helper_->ThreadCount() : 0;
 }
 
+void HttpDownloader::SetMirrorUrls(const std::vector<std::string>& urls) {
+    if (helper_) helper_->SetMirrorUrls(urls);
+}
+
 void HttpDownloader::SetJitterSource(JitterSource source) {
     if (helper_) helper_->SetJitterSource(std::move(source));
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "http/http_callbacks.h"
 #include "http/retry_policy.h"
@@ -16,6 +17,10 @@ public:
     HttpDownloader();
 
     void SetDownloadUrl(const std::string& url);
+    // Further URLs of the same file, tried in order, each once, after the download URL fails
+    // (no answer, an error status, a body shorter than announced, or a length other than the
+    // first host's); none by default. The temporary file starts afresh for each.
+    void SetMirrorUrls(const std::vector<std::string>& urls);
     // The final file; the download is written to this path with ".dl" appended first.
     void SetFilePath(const std::string& path);
     void SetRequestId(int id);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "http/http_downloader.h"
 #include "http/http_request.h"
@@ -92,6 +93,8 @@ public:
     // The reply's "sha256": whether it was there at all, and its text when it was a string.
     bool packageSha256Named = false;
     std::string packageSha256;
+    // The reply's "mirrors": further package URLs, tried in order after downloadUrl.
+    std::vector<std::string> packageMirrors;
     // Why the version query gave no usable reply (None when it did), for the window to tell
     // the player; set on the UI thread when the query has ended.
     loader::QueryFailure queryFailure = loader::QueryFailure::None;

@@ -147,6 +147,7 @@ void LoaderWnd::StartUpdate() {
     targetPath = tempName;
 
     downloader.SetDownloadUrl(downloadUrl);
+    downloader.SetMirrorUrls(packageMirrors);
     downloader.SetRequestId(kPackageDownloadId);
     downloader.SetResultCallback(onDone);
     downloader.SetProgressCallback([gate](double total, double done, void* user) {
@@ -160,6 +161,10 @@ void LoaderWnd::StartUpdate() {
         DiagnosticLog::Line("download: " + Quoted(WithoutSecrets(downloadUrl)) + " to " +
                             Quoted(targetPath) + ", up to " + std::to_string(packageConnections) +
                             " connection(s)");
+        for (std::size_t k = 0; k < packageMirrors.size(); ++k) {
+            DiagnosticLog::Line("download: host " + std::to_string(k + 2) +
+                                " if needed: " + Quoted(WithoutSecrets(packageMirrors[k])));
+        }
     }
     downloadStarted_ = GetTickCount64();
     downloader.StartDownload();
@@ -208,12 +213,14 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
         DiagnosticLog::Line("version reply: version " +
                             (reply.hasVersion ? Quoted(reply.version) : "missing") + ", url " +
                             (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing") +
-                            ", sha256 " + (reply.hasSha256 ? "present" : "absent"));
+                            ", sha256 " + (reply.hasSha256 ? "present" : "absent") + ", " +
+                            std::to_string(reply.mirrors.size()) + " mirror(s)");
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
     packageSha256Named = reply.hasSha256;
     packageSha256 = reply.sha256;
+    packageMirrors = reply.mirrors;
 }
 
 // ---------------------------------------------------------------------------------------------

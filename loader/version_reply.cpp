@@ -71,6 +71,14 @@ VersionReply ParseVersionReply(const std::string& text) {
     reply.hasVersion = ReadStringMember(document, "version", reply.version);
     reply.hasSha256 = document.FindMember("sha256") != document.MemberEnd();
     ReadStringMember(document, "sha256", reply.sha256);
+    const auto mirrors = document.FindMember("mirrors");
+    if (mirrors != document.MemberEnd() && mirrors->value.IsArray()) {
+        for (const auto& element : mirrors->value.GetArray()) {
+            if (element.IsString()) {
+                reply.mirrors.emplace_back(element.GetString(), element.GetStringLength());
+            }
+        }
+    }
     return reply;
 }
 

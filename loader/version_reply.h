@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace loader {
 
@@ -20,6 +21,9 @@ struct VersionReply {
     // rather than count as absent.
     bool hasSha256 = false;
     std::string sha256;  // its text when the first "sha256" is a string; empty otherwise
+    // Further package URLs, tried in order after "url": the string elements of the first
+    // "mirrors" member when it is an array (anything else in it is skipped); none otherwise.
+    std::vector<std::string> mirrors;
 };
 
 // Why a version query gave no usable reply: for the diagnostic log and for the window, which

@@ -632,6 +632,76 @@ TEST_F(Downloads, ABusyServiceIsWaitedForAndACancelEndsTheWait) {
     EXPECT_FALSE(dltest::Exists(target + ".dl"));
 }
 
+// Mirrors: each host is tried once, in order, until one delivers the whole file; a host
+// that refuses, answers an error, sends a short body or a file of another length than the
+// first host's is left, and nothing of it stays on disk. With all failing, the last host's
+// failure is reported.
+TEST_F(Downloads, MirrorsAreTriedInOrderUntilOneDeliversTheWholeFile) {
+    const std::string refused = "http://127.0.0.1:1/data?size=100000";
+    struct Case {
+        std::vector<std::string> hosts;  // queries on the test server, or a full URL
+        bool success;
+        std::size_t left;                   // hosts left for the next one
+        std::vector<std::size_t> requests;  // requests each host saw
+        const char* error;
+    };
+    const Case cases[] = {
+        {{refused, "size=100000&drop=50000", "size=100000"}, true, 2, {0, 2, 2}, ""},
+        {{"size=100000&drop=50000", "size=90000", "size=100000"}, true, 2, {2, 1, 2}, ""},
+        {{"size=100000", "size=5"}, true, 0, {2, 0}, ""},
+        {{refused, "size=100&status=404", "size=100000&drop=50000"},
+         false,
+         2,
+         {0, 2, 2},
+         "Transferred a partial file"},
+        {{"size=100000&status=503"}, false, 0, {2}, "No error"},
+    };
+    for (const Case& c : cases) {
+        dltest::WriteFile(target, "kept");
+        std::vector<std::string> urls, tokens;
+        for (const std::string& host : c.hosts) {
+            tokens.push_back(testenv::UniqueToken("mirror"));
+            urls.push_back(
+                host.rfind("http", 0) == 0
+                    ? host
+                    : testenv::ServerUrl(false, "/data?" + host + "&token=" + tokens.back()));
+        }
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        std::vector<std::string> notes;  // the download thread's, read after the result
+        downloader.SetRetryNote([&notes](const std::string& note) { notes.push_back(note); });
+        downloader.SetDownloadUrl(urls[0]);
+        downloader.SetMirrorUrls(std::vector<std::string>(urls.begin() + 1, urls.end()));
+        downloader.SetFilePath(target);
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult());
+        const std::string label = c.hosts.back();
+        EXPECT_EQ(watch.success(), c.success) << label << ": " << watch.text();
+        EXPECT_EQ(watch.text(), c.error) << label;
+        if (c.success) {
+            ExpectTargetHolds(100000);
+        } else {
+            EXPECT_EQ(dltest::ReadFile(target), "kept") << label;
+        }
+        EXPECT_FALSE(dltest::Exists(target + ".dl")) << label;
+        // Every host left is named, with why.
+        std::size_t left = 0;
+        for (const std::string& note : notes) {
+            if (note.find("package host " + std::to_string(left + 1) + " of ") == 0 &&
+                note.find(" left (") != std::string::npos) {
+                ++left;
+            }
+        }
+        EXPECT_EQ(left, c.left) << label;
+        EXPECT_EQ(notes.size(), c.left) << label;
+        for (std::size_t k = 0; k < c.hosts.size(); ++k) {
+            if (c.hosts[k].rfind("http", 0) == 0) continue;
+            EXPECT_EQ(testenv::ServerRequests(tokens[k]).size(), c.requests[k])
+                << label << ", host " << k + 1;
+        }
+    }
+}
+
 TEST_F(Downloads, AStaleTemporaryFileIsReplaced) {
     dltest::WriteFile(target + ".dl", std::string(3000000, 'x'));
     HttpDownloader downloader;

@@ -350,6 +350,20 @@ TEST_F(UpdateFlow, FailedDownloadStartsNothingAndCloses) {
     EXPECT_FALSE(testenv::ServerRequests(packageToken).empty());
 }
 
+// The reply's mirrors: the package comes from the first host that delivers it whole.
+TEST_F(UpdateFlow, APackageFromAMirrorIsStartedWhenTheFirstHostFails) {
+    const std::string failing =
+        testenv::ServerUrl(true, "/data?size=100&status=404&token=" + packageToken + "-a");
+    std::string reply = Reply(failing, "1");
+    reply.insert(reply.size() - 1,
+                 ",\"mirrors\":[\"https://127.0.0.1:1/x\",\"" + InstallerPackage() + "\"]");
+    ASSERT_TRUE(RunWithReply(reply));
+    ExpectInstallerStarted("");
+    EXPECT_EQ(loadertest::ReadFileBytes(loader->targetPath), installerBytes);
+    EXPECT_FALSE(testenv::ServerRequests(packageToken + "-a").empty());
+    EXPECT_FALSE(testenv::ServerRequests(packageToken).empty());
+}
+
 TEST_F(UpdateFlow, EmptyPackageIsStillHandedOver) {
     const std::string package = testenv::ServerUrl(true, "/data?size=0&token=" + packageToken);
     ASSERT_TRUE(RunWithReply(Reply(package, "1")));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,6 +130,13 @@ TEST(VersionReply, AWebPageFromAnInterceptingNetworkHasItsOwnReason) {
     }
     EXPECT_STREQ(loader::QueryFailureReason(QueryFailure::WebPage),
                  "the network answered with a web page");
+}
+
+TEST(VersionReply, MirrorsAreTheStringsOfTheFirstMirrorsArray) {
+    EXPECT_TRUE(ParseVersionReply(R"({"url":"u"})").mirrors.empty());
+    EXPECT_TRUE(ParseVersionReply(R"({"mirrors":"m"})").mirrors.empty());
+    EXPECT_EQ(ParseVersionReply(R"({"mirrors":["a",1,null,"b",["c"]],"mirrors":["z"]})").mirrors,
+              (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace
