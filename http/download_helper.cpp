@@ -9,6 +9,7 @@
 //                    progress callbacks
 #include "http/download_helper.h"
 
+#include <ctime>
 #include <list>
 #include <utility>
 #include <vector>
@@ -39,6 +40,8 @@ const char kShortPart[] = "The server ended a part of the download early";
 const char kChanged[] = "The file on the server changed during the download";
 const char kTooLong[] = "The server sent more bytes than the size it reported";
 const char kShortBody[] = "The download ended before the size the server reported";
+const char kOtherLength[] = "This host's file has another length than the first host's";
+const char kBusy[] = "The server stayed too busy to send the download (it asked to retry later)";
 
 // Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
 constexpr curl_off_t kLargestSize = curl_off_t{1} << 53;
@@ -86,8 +89,10 @@ void DownloadHelper::ResetForStart() {
     rangesSupported_ = false;
     failed_ = true;
     cancelRequested_ = false;
+    userCancelled_ = false;
     errorRecorded_ = false;
     httpStatus_ = 0;
+    probeStatus_ = 0;
     totalSize_ = 0;
     downloaded_ = 0;
     validator_.clear();
@@ -131,12 +136,64 @@ unsigned DownloadHelper::PartThreadProc(void* part) {
 
 void DownloadHelper::Perform(void* registryElement) {
     busy_ = true;
+    // The first URL, then the mirrors in order, each once: a host that fails (no answer, an
+    // error status, a short body, a length other than the first host's) leaves nothing on
+    // disk, and the next one starts afresh. The last host's failure is the one reported.
+    std::vector<std::string> hosts{url_};
+    hosts.insert(hosts.end(), mirrors_.begin(), mirrors_.end());
+    const std::string firstUrl = url_;
+    std::int64_t firstLength = -1;
+    for (std::size_t k = 0; k < hosts.size(); ++k) {
+        if (k > 0) {
+            if (retryNote_) {
+                retryNote_("package host " + std::to_string(k) + " of " +
+                           std::to_string(hosts.size()) + " left (" + errorText_ +
+                           (httpStatus_ != 0 ? ", HTTP " + std::to_string(httpStatus_) : "") +
+                           "), trying host " + std::to_string(k + 1));
+            }
+            url_ = hosts[k];
+            ResetForNextHost();
+        }
+        if (!FetchFromHost(firstLength) || !failed_) break;
+    }
+    url_ = firstUrl;
+    Finish(registryElement);
+}
+
+void DownloadHelper::ResetForNextHost() {
+    rangesSupported_ = false;
+    failed_ = true;
+    cancelRequested_ = userCancelled_.load();
+    if (userCancelled_) cancelRequested_ = true;  // a cancel that came while this ran
+    errorRecorded_ = false;
+    httpStatus_ = 0;
+    probeStatus_ = 0;
+    totalSize_ = 0;
+    downloaded_ = 0;
+    validator_.clear();
+    resourceSize_ = -1;
+    expectedSize_ = -1;
+    sizeCap_ = 0;
+    adoptNextLength_ = false;
+    headerText_.clear();
+    errorText_.clear();
+}
+
+bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
     totalSize_ = ProbeFileSize();
     if (totalSize_ < 0 || cancelRequested_) {
         // Every way out reports, so a caller waiting for the outcome never waits for ever.
         if (cancelRequested_) errorText_ = kCancelled;
-        Finish(registryElement);
-        return;
+        return !cancelRequested_;
+    }
+    // Only a successful probe measures the file (an error page has a length of its own).
+    const bool measured = probeStatus_ >= 200 && probeStatus_ < 300 && expectedSize_ >= 0;
+    if (measured && firstLength < 0) {
+        firstLength = expectedSize_;
+    } else if (measured && expectedSize_ != firstLength) {
+        // Another host's file of another length is another file, not the same package.
+        errorText_ = kOtherLength;
+        return true;
     }
 
     const std::string temporary = filePath_ + ".dl";
@@ -144,8 +201,7 @@ void DownloadHelper::Perform(void* registryElement) {
     FileHandle file = PlatformFile::OpenForWriting(temporary);
     if (!file) {
         errorText_ = kOpenFailed;
-        Finish(registryElement);
-        return;
+        return false;  // no other host can help
     }
 
     const DownloadPlan plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
@@ -199,7 +255,7 @@ void DownloadHelper::Perform(void* registryElement) {
     } else {
         PlatformFile::Delete(temporary);
     }
-    Finish(registryElement);
+    return failed_ && !threadRefused && !userCancelled_;
 }
 
 void DownloadHelper::Finish(void* registryElement) {
@@ -219,6 +275,32 @@ void DownloadHelper::Finish(void* registryElement) {
 
 void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
     HttpsRule::Apply(easy, url_);
+}
+
+double DownloadHelper::Draw() {
+    return jitter_ ? jitter_() : 0.0;
+}
+
+bool DownloadHelper::RetryAfterOf(CURL* easy, const ReplyHeaders& reply, long long& afterMs) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return RetryPolicy::HonoursRetryAfter(status) &&
+           RetryPolicy::ParseRetryAfter(reply.retryAfter,
+                                        static_cast<long long>(std::time(nullptr)), afterMs);
+}
+
+std::string DownloadHelper::BusyText(CURL* easy, const ReplyHeaders& reply) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return "HTTP " + std::to_string(status) + " with Retry-After \"" + reply.retryAfter + "\"";
+}
+
+bool DownloadHelper::WaitBeforeRetry(const std::string& why, long waitMs, int retry) {
+    if (retryNote_) {
+        retryNote_(why + ", waiting " + std::to_string(waitMs) + " ms before try " +
+                   std::to_string(retry + 2) + " of " + std::to_string(retryCount_ + 1));
+    }
+    return RetryPolicy::Wait(waitMs, &cancelRequested_);
 }
 
 int DownloadHelper::ProbeProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -256,17 +338,38 @@ double DownloadHelper::ProbeFileSize() {
     CurlOptionSeam::SetFunction(h, CURLOPT_XFERINFOFUNCTION, &ProbeProgress);
     CurlOptionSeam::SetPointer(h, CURLOPT_XFERINFODATA, this);
 
+    // Time-outs and their back-off stay inside the probe's bounds; a service that names its
+    // own Retry-After is waited for (capped) outside them, and each try after such a wait has
+    // the bounds afresh. Every wait ends at a cancel.
     int retriesLeft = retryCount_;
     CURLcode result = CURLE_OPERATION_TIMEDOUT;
     probeBounds_.Start();
-    while (probeBounds_.ApplyForNextTry(h)) {
+    for (int retry = 0; probeBounds_.ApplyForNextTry(h); ++retry) {
+        headerText_.clear();  // the headers of the last try decide
         result = curl_easy_perform(h);
-        if (result != CURLE_OPERATION_TIMEDOUT || retriesLeft-- <= 0) break;
+        if (retriesLeft-- <= 0 || cancelRequested_) break;
+        const double draw = Draw();
+        if (result == CURLE_OPERATION_TIMEDOUT) {
+            const long waitMs = RetryPolicy::JitteredWaitMs(retry, draw);
+            const long remaining = probeBounds_.RemainingMs();
+            if (remaining >= 0 && waitMs >= remaining) break;
+            if (!WaitBeforeRetry("size probe timed out", waitMs, retry)) break;
+            continue;
+        }
+        ReplyHeaders reply;
+        reply.Lines(headerText_);
+        long long afterMs = 0;
+        if (result != CURLE_OK || !RetryAfterOf(h, reply, afterMs)) break;
+        const long waitMs = RetryPolicy::RetryAfterWaitMs(afterMs, retry, draw,
+                                                          RetryPolicy::kPackageRetryAfterCapMs);
+        if (!WaitBeforeRetry("size probe answered " + BusyText(h, reply), waitMs, retry)) break;
+        probeBounds_.Start();
     }
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     httpStatus_ = status;
+    probeStatus_ = status;
 
     if (result == CURLE_OK) {
         curl_off_t length = -1;
@@ -357,7 +460,11 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
 
     int retriesLeft = retryCount_;
     CURLcode result = TryPart(*part, h);
-    while (retriesLeft-- > 0 && !cancelRequested_) {
+    for (int retry = 0; retriesLeft-- > 0 && !cancelRequested_; ++retry) {
+        if (result == CURLE_OK && part->retryAfterMs < 0 &&
+            !RetryAfterOf(h, part->reply, part->retryAfterMs)) {
+            part->retryAfterMs = -1;  // a reply without a body is checked here
+        }
         if (result == CURLE_WRITE_ERROR && part->restart) {
             StartOver(*part);
             part->restart = false;
@@ -367,11 +474,25 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
                 result = CURLE_OK;  // every byte of the part had arrived before the time-out
                 break;
             }
+            if (!WaitBeforeRetry("package transfer timed out",
+                                 RetryPolicy::JitteredWaitMs(retry, Draw()), retry)) {
+                break;
+            }
+        } else if ((result == CURLE_OK || result == CURLE_WRITE_ERROR) && part->retryAfterMs >= 0) {
+            // Nothing of the busy reply was written: the same bytes are asked for again.
+            const long waitMs = RetryPolicy::RetryAfterWaitMs(part->retryAfterMs, retry, Draw(),
+                                                              RetryPolicy::kPackageRetryAfterCapMs);
+            if (!WaitBeforeRetry("package transfer answered " + BusyText(h, part->reply), waitMs,
+                                 retry)) {
+                break;
+            }
+            AimPart(*part, h);
         } else {
             break;
         }
         result = TryPart(*part, h);
     }
+    if (part->retryAfterMs >= 0 && part->fault.empty() && !cancelRequested_) part->fault = kBusy;
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -387,6 +508,7 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
 CURLcode DownloadHelper::TryPart(DownloadPart& part, CURL* easy) {
     part.reply.Clear();
     part.replyChecked = false;
+    part.retryAfterMs = -1;
     return curl_easy_perform(easy);
 }
 
@@ -463,6 +585,9 @@ bool DownloadHelper::AcceptReply(DownloadPart& part) {
     part.replyChecked = true;
     long status = 0;
     curl_easy_getinfo(part.easy, CURLINFO_RESPONSE_CODE, &status);
+    // A service that asks to be asked again later sends no part of the file.
+    if (RetryAfterOf(part.easy, part.reply, part.retryAfterMs)) return false;
+    part.retryAfterMs = -1;
     if (part.requestedFrom < 0) {
         if (part.lastOffset == 0 && status >= 200 && status < 300) {
             // The first reply of a single transfer names the version a resumption must ask for.

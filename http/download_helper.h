@@ -10,10 +10,13 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "http/http_callbacks.h"
 #include "http/platform_thread.h"
 #include "http/reply_headers.h"
+#include "http/retry_policy.h"
 #include "http/transfer_bounds.h"
 
 class DownloadHelper;
@@ -40,6 +43,9 @@ struct DownloadPart {
     bool restart = false;
     std::string fault;  // why the part refused its reply, when it did
     CurlList headers;   // the If-Range line of the current try
+    // The current try's Retry-After in milliseconds, when its reply was a 429 or 503 naming
+    // one; -1 otherwise.
+    long long retryAfterMs = -1;
 };
 
 class DownloadHelper {
@@ -60,15 +66,23 @@ public:
     void SetReleaseWhenFinished(bool release) { releaseWhenFinished_ = release; }
     void SetResultCallback(ResultCallback callback);
     void SetProgressCallback(ProgressCallback callback);
+    void SetJitterSource(JitterSource source) { jitter_ = std::move(source); }
+    void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
     // Makes every transfer of the running download stop within about a second (at its next
     // write or progress report), which ends the download as a failure.
-    void RequestCancel() { cancelRequested_ = true; }
+    void RequestCancel() {
+        userCancelled_ = true;
+        cancelRequested_ = true;
+    }
+    // Further URLs of the same resource, tried in order after the URL when it fails.
+    void SetMirrorUrls(const std::vector<std::string>& urls) { mirrors_ = urls; }
 
     // Read while the worker is not busy.
     bool IsBusy() const { return busy_; }
     int Id() const { return id_; }
     int ThreadCount() const { return threadCount_; }
     long HttpStatus() const { return httpStatus_; }
+    long ProbeStatus() const { return probeStatus_; }
     double TotalSize() const { return totalSize_; }
     double Downloaded() const { return downloaded_; }
     bool RangesSupported() const { return rangesSupported_; }
@@ -86,6 +100,11 @@ private:
 
     // The download driver, run on the download thread; registryElement is its own entry.
     void Perform(void* registryElement);
+    // The whole download from the current URL: probe, transfer, rename or delete. firstLength
+    // is the length the first host reported (-1 before); true when the next host may be
+    // tried (this one failed, and not for a cause no host can mend).
+    bool FetchFromHost(std::int64_t& firstLength);
+    void ResetForNextHost();
     // Reports the outcome, leaves the registry when asked to, then clears busy.
     void Finish(void* registryElement);
     double ProbeFileSize();
@@ -120,6 +139,13 @@ private:
     bool PartComplete(DownloadPart& part, long status) const;
     void RecordPartOutcome(const DownloadPart& part, CURLcode result, long status, bool ok);
     void ApplyHttpsRule(CURL* easy) const;
+    // Retry waits (see retry_policy.h): a random draw; whether easy's reply is a 429 or 503
+    // with a readable Retry-After (its delay in afterMs); that reply in a few words; and the
+    // wait itself, told to the retry note, ended early by a cancel (then false).
+    double Draw();
+    static bool RetryAfterOf(CURL* easy, const ReplyHeaders& reply, long long& afterMs);
+    static std::string BusyText(CURL* easy, const ReplyHeaders& reply);
+    bool WaitBeforeRetry(const std::string& why, long waitMs, int retry);
 
     PlatformThread thread_;
     int retryCount_ = 3;
@@ -128,15 +154,18 @@ private:
     int timeout_ = 0;
     std::string filePath_;
     std::string url_;
+    std::vector<std::string> mirrors_;
     std::string headerText_;
     std::string errorText_;
     std::atomic<bool> releaseWhenFinished_{false};  // may be set while the driver runs
     bool rangesSupported_ = false;
     bool failed_ = true;
     std::atomic<bool> busy_{false};
-    std::atomic<bool> cancelRequested_{false};
+    std::atomic<bool> cancelRequested_{false};  // the user's cancel, or a failed part's
+    std::atomic<bool> userCancelled_{false};
     void* progressUser_ = nullptr;
     long httpStatus_ = 0;
+    long probeStatus_ = 0;  // the size probe's status, kept when a part's replaces httpStatus_
     double totalSize_ = 0;
     double downloaded_ = 0;
     int partsSucceeded_ = 0;         // guarded by lock_ while parts run
@@ -158,4 +187,6 @@ private:
     std::shared_ptr<HttpLock> lock_;
     ProgressCallback progressCallback_;
     ResultCallback resultCallback_;
+    JitterSource jitter_ = RetryPolicy::DefaultJitter();
+    RetryNote retryNote_;
 };

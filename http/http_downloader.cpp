@@ -90,6 +90,22 @@ int HttpDownloader::GetThreadCount() const {
     return helper_ ? helper_->ThreadCount() : 0;
 }
 
+void HttpDownloader::SetMirrorUrls(const std::vector<std::string>& urls) {
+    if (helper_) helper_->SetMirrorUrls(urls);
+}
+
+void HttpDownloader::SetJitterSource(JitterSource source) {
+    if (helper_) helper_->SetJitterSource(std::move(source));
+}
+
+void HttpDownloader::SetRetryNote(RetryNote note) {
+    if (helper_) helper_->SetRetryNote(std::move(note));
+}
+
+long HttpDownloader::GetProbeHttpStatus() const {
+    return helper_ ? helper_->ProbeStatus() : 0;
+}
+
 long HttpDownloader::GetHttpStatus() const {
     return helper_ ? helper_->HttpStatus() : 0;
 }

@@ -5,8 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "http/http_callbacks.h"
+#include "http/retry_policy.h"
 
 class DownloadHelper;
 
@@ -15,6 +17,10 @@ public:
     HttpDownloader();
 
     void SetDownloadUrl(const std::string& url);
+    // Further URLs of the same file, tried in order, each once, after the download URL fails
+    // (no answer, an error status, a body shorter than announced, or a length other than the
+    // first host's); none by default. The temporary file starts afresh for each.
+    void SetMirrorUrls(const std::vector<std::string>& urls);
     // The final file; the download is written to this path with ".dl" appended first.
     void SetFilePath(const std::string& path);
     void SetRequestId(int id);
@@ -41,11 +47,21 @@ public:
     // deleted, and the result callback reports it).
     void CancelDownload();
 
+    // Retries wait first (see retry_policy.h): a time-out for a jittered back-off, a 429 or
+    // 503 with Retry-After for what the server asked, at most
+    // RetryPolicy::kPackageRetryAfterCapMs; a cancel ends any wait. The random draws come
+    // from source (default: the worker's own), and note hears of every wait (from the
+    // thread that waits).
+    void SetJitterSource(JitterSource source);
+    void SetRetryNote(RetryNote note);
+
     // The state of the worker; the outcome of the last download once it is no longer busy.
     bool IsBusy() const;
     int GetRequestId() const;
     int GetThreadCount() const;
     long GetHttpStatus() const;
+    // The size probe's status (0 before any answer); GetHttpStatus is the last transfer's.
+    long GetProbeHttpStatus() const;
     double GetTotalSize() const;
     // Bytes written to the file so far, all parts together.
     double GetDownloadedBytes() const;

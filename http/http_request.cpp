@@ -54,6 +54,14 @@ std::string HttpRequest::GetErrorText() const {
     return helper_ ? helper_->ErrorText() : std::string();
 }
 
+void HttpRequest::SetJitterSource(JitterSource source) {
+    if (helper_) helper_->SetJitterSource(std::move(source));
+}
+
+void HttpRequest::SetRetryNote(RetryNote note) {
+    if (helper_) helper_->SetRetryNote(std::move(note));
+}
+
 void HttpRequest::SetBounds(long connectMs, long stallSeconds, long totalMs) {
     if (helper_) helper_->SetBounds(TransferBounds(connectMs, stallSeconds, totalMs));
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "http/http_callbacks.h"
+#include "http/retry_policy.h"
 
 class RequestHelper;
 
@@ -31,6 +32,12 @@ public:
     // Public-key pins ("sha256//<base64>", several joined by ';') every server of this request
     // must match; a mismatch fails the request. Also limits the request to https.
     void SetPinnedPublicKey(const std::string& pins);
+
+    // Retries wait first: a time-out for a jittered back-off, a 429 or 503 with Retry-After
+    // for what the server asked (within the overall limit); see retry_policy.h. The random
+    // draws come from source (default: the worker's own), and note hears of every wait.
+    void SetJitterSource(JitterSource source);
+    void SetRetryNote(RetryNote note);
 
     // The outcome of the last perform.
     int GetRequestId() const;

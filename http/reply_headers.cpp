@@ -46,6 +46,10 @@ void ReplyHeaders::Line(const char* data, size_t length) {
         etag = value;
     } else if (HeaderValue(line, "last-modified", value)) {
         lastModified = value;
+    } else if (HeaderValue(line, "retry-after", value)) {
+        retryAfter = value;
+    } else if (HeaderValue(line, "content-type", value)) {
+        contentType = value;
     }
 }
 
@@ -64,6 +68,8 @@ void ReplyHeaders::Clear() {
     contentRange = ContentRange();
     etag.clear();
     lastModified.clear();
+    retryAfter.clear();
+    contentType.clear();
 }
 
 std::string ReplyHeaders::Validator() const {

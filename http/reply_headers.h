@@ -1,4 +1,4 @@
-// The few response headers the downloader acts on, collected line by line from libcurl's
+// The few response headers the HTTP layer acts on, collected line by line from libcurl's
 // header callback for the last response of a transfer (a redirect's or an interim reply's
 // lines are forgotten when the next status line arrives).
 #pragma once
@@ -27,4 +27,6 @@ public:
     ContentRange contentRange;  // valid when hasContentRange
     std::string etag;
     std::string lastModified;
+    std::string retryAfter;   // when to ask again, as the server wrote it (429, 503)
+    std::string contentType;  // what the body is, as the server named it
 };

@@ -1,17 +1,21 @@
 // The worker behind HttpRequest.
 #include "http/request_helper.h"
 
+#include <ctime>
 #include <utility>
 
 #include "http/append_to_string.h"
 #include "http/curl_option_seam.h"
 #include "http/http_global.h"
 #include "http/https_rule.h"
+#include "http/reply_headers.h"
 
 namespace {
 
 // libcurl's result for a completed transfer whose status was not 200.
 constexpr int kRequestFailed = 34;
+// What a try after a Retry-After wait is left at least, inside an overall limit.
+constexpr long kShortestTryMs = 1000;
 
 }  // namespace
 
@@ -59,6 +63,37 @@ void RequestHelper::AddHeader(const std::string& line) {
     if (grown) headerList_ = grown;
 }
 
+long RequestHelper::NextWaitMs(CURLcode result, int retry, std::string& why) {
+    const double draw = jitter_ ? jitter_() : 0.0;
+    if (result == CURLE_OPERATION_TIMEDOUT) {
+        why = "timed out";
+        return RetryPolicy::JitteredWaitMs(retry, draw);
+    }
+    if (result != CURLE_OK) return -1;
+    long status = 0;
+    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    if (!RetryPolicy::HonoursRetryAfter(status)) return -1;
+    ReplyHeaders reply;
+    reply.Lines(headerText_);
+    long long afterMs = 0;
+    if (!RetryPolicy::ParseRetryAfter(reply.retryAfter, static_cast<long long>(std::time(nullptr)),
+                                      afterMs)) {
+        return -1;  // without a readable Retry-After the status is the outcome, as always
+    }
+    why = "HTTP " + std::to_string(status) + " with Retry-After \"" + reply.retryAfter + "\"";
+    // Capped by what is left of the overall limit, less a second for the try itself; a
+    // service that asks for longer is not waited for at all. Without a limit the package's
+    // cap applies.
+    const long remaining = bounds_.RemainingMs();
+    if (remaining < 0) {
+        return RetryPolicy::RetryAfterWaitMs(afterMs, retry, draw,
+                                             RetryPolicy::kPackageRetryAfterCapMs);
+    }
+    const long capMs = remaining - kShortestTryMs;
+    if (afterMs > capMs) return remaining;  // does not fit: the caller ends the request
+    return RetryPolicy::RetryAfterWaitMs(afterMs, retry, draw, capMs);
+}
+
 int RequestHelper::Perform() {
     if (!easy_) return CURLE_FAILED_INIT;
     if (headerList_) {
@@ -78,16 +113,36 @@ int RequestHelper::Perform() {
     CurlOptionSeam::SetLong(easy_, CURLOPT_CONNECTTIMEOUT_MS, 0L);
 
     // Each try starts empty, so a try cut short by a time-out leaves nothing in front of the
-    // next try's body and headers.
+    // next try's body and headers. A retry waits first (see retry_policy.h), and the waits
+    // count against the overall limit like the tries.
     int retriesLeft = retryCount_;
     CURLcode result = CURLE_OPERATION_TIMEDOUT;
     bounds_.Start();
-    do {
+    for (int retry = 0;; ++retry) {
         headerText_.clear();
         body_.clear();
         if (!bounds_.ApplyForNextTry(easy_)) break;  // the overall limit has run out
         result = curl_easy_perform(easy_);
-    } while (result == CURLE_OPERATION_TIMEDOUT && retriesLeft-- > 0);
+        if (retriesLeft-- <= 0) break;
+        std::string why;
+        const long waitMs = NextWaitMs(result, retry, why);
+        if (waitMs < 0) break;
+        const int tries = retryCount_ + 1;
+        const long remaining = bounds_.RemainingMs();
+        if (remaining >= 0 && waitMs >= remaining) {
+            // A try after the wait would have no time left: end now instead.
+            if (retryNote_) {
+                retryNote_(why + ", no further try: " + std::to_string(remaining) +
+                           " ms are left of the time limit");
+            }
+            break;
+        }
+        if (retryNote_) {
+            retryNote_(why + ", waiting " + std::to_string(waitMs) + " ms before try " +
+                       std::to_string(retry + 2) + " of " + std::to_string(tries));
+        }
+        RetryPolicy::Wait(waitMs, nullptr);
+    }
 
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);

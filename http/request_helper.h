@@ -5,8 +5,10 @@
 #include <curl/curl.h>
 
 #include <string>
+#include <utility>
 
 #include "http/http_callbacks.h"
+#include "http/retry_policy.h"
 #include "http/transfer_bounds.h"
 
 class RequestHelper {
@@ -31,6 +33,11 @@ public:
     // spoken (a redirect to plain http would leave the pin behind). Empty text changes nothing.
     void SetPinnedPublicKey(const std::string& pins);
 
+    // The random draws of the back-off between tries (default: a source of the worker's own).
+    void SetJitterSource(JitterSource source) { jitter_ = std::move(source); }
+    // Told why and how long the worker waits before each further try.
+    void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
+
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.
     int Perform();
@@ -44,6 +51,9 @@ public:
 
 private:
     void IgnoreResult(int, bool, const std::string&) {}
+    // After a try: how long to wait before the next one, or -1 when there is none to make.
+    // why says what the wait is for.
+    long NextWaitMs(CURLcode result, int retry, std::string& why);
 
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
@@ -56,4 +66,6 @@ private:
     std::string errorText_;
     ResultCallback resultCallback_;
     TransferBounds bounds_;
+    JitterSource jitter_ = RetryPolicy::DefaultJitter();
+    RetryNote retryNote_;
 };

@@ -7,14 +7,20 @@ void TransferBounds::Start() {
     started_ = std::chrono::steady_clock::now();
 }
 
+long TransferBounds::RemainingMs() const {
+    if (totalMs_ <= 0) return -1;
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - started_)
+                           .count();
+    const long remaining = totalMs_ - static_cast<long>(spent);
+    return remaining > 0 ? remaining : 0;
+}
+
 bool TransferBounds::ApplyForNextTry(CURL* easy) const {
     if (Unbounded()) return true;
     long remaining = 0;
     if (totalMs_ > 0) {
-        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now() - started_)
-                               .count();
-        remaining = totalMs_ - static_cast<long>(spent);
+        remaining = RemainingMs();
         if (remaining <= 0) return false;
     }
     CurlOptionSeam::SetLong(easy, CURLOPT_CONNECTTIMEOUT_MS, connectMs_);

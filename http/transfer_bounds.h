@@ -20,6 +20,8 @@ public:
     void Start();
     // Gives easy the limits for its next try; false when the overall limit has run out.
     bool ApplyForNextTry(CURL* easy) const;
+    // Milliseconds left of the overall limit (0 when it has run out); -1 without one.
+    long RemainingMs() const;
 
 private:
     long connectMs_ = 0;

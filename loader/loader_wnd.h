@@ -15,11 +15,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "http/http_downloader.h"
 #include "http/http_request.h"
 #include "loader/held_package.h"
 #include "loader/package_folder.h"
+#include "loader/version_reply.h"
 #include "ui/controls/CProgressUI.h"
 #include "ui/core/CSkinBuilder.h"
 #include "ui/core/CWindowManagerUI.h"
@@ -94,6 +96,11 @@ public:
     std::string packageSha256;
     // Where the package is downloaded to and started from, held until the window is gone.
     PackageFolder packageFolder;
+    // The reply's "mirrors": further package URLs, tried in order after downloadUrl.
+    std::vector<std::string> packageMirrors;
+    // Why the version query gave no usable reply (None when it did), for the window to tell
+    // the player; set on the UI thread when the query has ended.
+    loader::QueryFailure queryFailure = loader::QueryFailure::None;
     // The downloaded package from its check until the window is gone.
     HeldPackage heldPackage;
 

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "http/reply_headers.h"
 #include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
 #include "loader/owned_handle.h"
@@ -78,6 +79,13 @@ void LoaderWnd::StartUpdate() {
     // must not leave an invisible process behind. Running out is a failed query.
     request.SetBounds(kQueryConnectMs, kQueryStallSeconds, kQueryTotalMs);
     request.SetResultCallback(onDone);
+    if (DiagnosticLog::Enabled()) {
+        // Each wait before a further try: why, and how long.
+        request.SetRetryNote(
+            [](const std::string& note) { DiagnosticLog::Line("retry: version query " + note); });
+        downloader.SetRetryNote(
+            [](const std::string& note) { DiagnosticLog::Line("retry: " + note); });
+    }
     // Synchronous: the reply (or the failure) has been handled when this returns. A failed
     // query does not stop the decision: an installed client is still started.
     const ULONGLONG queryStarted = GetTickCount64();
@@ -158,6 +166,7 @@ void LoaderWnd::StartUpdate() {
     targetPath = tempName;
 
     downloader.SetDownloadUrl(downloadUrl);
+    downloader.SetMirrorUrls(packageMirrors);
     downloader.SetRequestId(kPackageDownloadId);
     downloader.SetResultCallback(onDone);
     downloader.SetProgressCallback([gate](double total, double done, void* user) {
@@ -171,6 +180,10 @@ void LoaderWnd::StartUpdate() {
         DiagnosticLog::Line("download: " + Quoted(WithoutSecrets(downloadUrl)) + " to " +
                             Quoted(targetPath) + ", up to " + std::to_string(packageConnections) +
                             " connection(s)");
+        for (std::size_t k = 0; k < packageMirrors.size(); ++k) {
+            DiagnosticLog::Line("download: host " + std::to_string(k + 2) +
+                                " if needed: " + Quoted(WithoutSecrets(packageMirrors[k])));
+        }
     }
     downloadStarted_ = GetTickCount64();
     downloader.StartDownload();
@@ -178,6 +191,23 @@ void LoaderWnd::StartUpdate() {
 
 void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     if (id != kVersionQueryId) LogDownloadOutcome(ok != 0);
+    if (id == kVersionQueryId) {
+        // A sign-in page of the player's network is a failed query with a reason of its own.
+        ReplyHeaders headers;
+        headers.Lines(request.GetHeaderText());
+        const long status = request.GetHttpStatus();
+        queryFailure = loader::ClassifyQuery(ok != 0, status, headers.contentType, text);
+        if (queryFailure != loader::QueryFailure::None) {
+            if (DiagnosticLog::Enabled()) {
+                DiagnosticLog::Line(
+                    std::string("version reply: failed, ") +
+                    loader::QueryFailureReason(queryFailure) + " (HTTP " + std::to_string(status) +
+                    (headers.contentType.empty() ? "" : ", " + headers.contentType) + ")");
+            }
+            PostToWindow(WM_CLOSE);
+            return;
+        }
+    }
     if (!ok) {
         PostToWindow(WM_CLOSE);
         return;
@@ -190,6 +220,7 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
     downloadUrl = text;
     const loader::VersionReply reply = loader::ParseVersionReply(text);
     if (!reply.parsed) {
+        queryFailure = loader::QueryFailure::NotJson;
         if (DiagnosticLog::Enabled()) {
             DiagnosticLog::Line("version reply: not valid JSON (error at byte " +
                                 std::to_string(reply.errorOffset) + ")");
@@ -201,12 +232,14 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
         DiagnosticLog::Line("version reply: version " +
                             (reply.hasVersion ? Quoted(reply.version) : "missing") + ", url " +
                             (reply.hasUrl ? Quoted(WithoutSecrets(reply.url)) : "missing") +
-                            ", sha256 " + (reply.hasSha256 ? "present" : "absent"));
+                            ", sha256 " + (reply.hasSha256 ? "present" : "absent") + ", " +
+                            std::to_string(reply.mirrors.size()) + " mirror(s)");
     }
     if (reply.hasUrl) downloadUrl = reply.url;
     if (reply.hasVersion) serverVersion = reply.version;
     packageSha256Named = reply.hasSha256;
     packageSha256 = reply.sha256;
+    packageMirrors = reply.mirrors;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -370,11 +403,17 @@ void LoaderWnd::LogDownloadOutcome(bool ok) {
     if (!DiagnosticLog::Enabled()) return;
     const double seconds = static_cast<double>(GetTickCount64() - downloadStarted_) / 1000.0;
     const double bytes = downloader.GetDownloadedBytes();
-    char figures[160];
+    // Both statuses: a support desk must see a 404 (or a proxy's or portal's answer) for what
+    // it is, and the probe of an error reply measures the error page, not the package.
+    const long probeStatus = downloader.GetProbeHttpStatus();
+    const bool probeAnswered = probeStatus >= 200 && probeStatus < 300;
+    char figures[256];
     std::snprintf(figures, sizeof(figures),
-                  "size from the probe %.0f bytes, %d part(s), %.0f bytes in %.3f s (%.2f MB/s)",
+                  "probe HTTP %ld, %s %.0f bytes, %d part(s), %.0f bytes in %.3f s (%.2f MB/s), "
+                  "last transfer HTTP %ld",
+                  probeStatus, probeAnswered ? "size from the probe" : "no package size, reply",
                   downloader.GetTotalSize(), downloader.GetThreadCount(), bytes, seconds,
-                  seconds > 0 ? bytes / seconds / 1e6 : 0.0);
+                  seconds > 0 ? bytes / seconds / 1e6 : 0.0, downloader.GetHttpStatus());
     DiagnosticLog::Line(std::string("download: ") + (ok ? "complete" : "failed") + ", " + figures +
                         (ok ? "" : ", error: " + downloader.GetErrorText()));
 }

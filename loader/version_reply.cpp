@@ -18,6 +18,42 @@ bool ReadStringMember(const rapidjson::Value& root, const char* name, std::strin
 
 }  // namespace
 
+const char* QueryFailureReason(QueryFailure failure) {
+    switch (failure) {
+        case QueryFailure::None:
+            return "none";
+        case QueryFailure::NoAnswer:
+            return "the service did not answer";
+        case QueryFailure::ErrorStatus:
+            return "the service answered with an error status";
+        case QueryFailure::WebPage:
+            return "the network answered with a web page";
+        case QueryFailure::NotJson:
+            return "the reply is not valid JSON";
+    }
+    return "unknown";
+}
+
+bool LooksLikeWebPage(const std::string& contentType, const std::string& body) {
+    std::string type = contentType.substr(0, contentType.find(';'));
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) type.pop_back();
+    for (char& c : type) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (type == "text/html" || type == "application/xhtml+xml") return true;
+    const std::size_t first = body.find_first_not_of(" \t\r\n");
+    return first != std::string::npos && body[first] == '<';
+}
+
+QueryFailure ClassifyQuery(bool ok, long status, const std::string& contentType,
+                           const std::string& body) {
+    if (status == 0) return QueryFailure::NoAnswer;
+    const bool intercepting = (status >= 200 && status < 300) || status == 511;
+    if (intercepting && LooksLikeWebPage(contentType, body)) return QueryFailure::WebPage;
+    if (ok) return QueryFailure::None;
+    return status == 200 ? QueryFailure::NoAnswer : QueryFailure::ErrorStatus;
+}
+
 VersionReply ParseVersionReply(const std::string& text) {
     VersionReply reply;
     rapidjson::Document document;
@@ -35,6 +71,14 @@ VersionReply ParseVersionReply(const std::string& text) {
     reply.hasVersion = ReadStringMember(document, "version", reply.version);
     reply.hasSha256 = document.FindMember("sha256") != document.MemberEnd();
     ReadStringMember(document, "sha256", reply.sha256);
+    const auto mirrors = document.FindMember("mirrors");
+    if (mirrors != document.MemberEnd() && mirrors->value.IsArray()) {
+        for (const auto& element : mirrors->value.GetArray()) {
+            if (element.IsString()) {
+                reply.mirrors.emplace_back(element.GetString(), element.GetStringLength());
+            }
+        }
+    }
     return reply;
 }
 

@@ -15,11 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "http/download_registry.h"
@@ -579,6 +582,123 @@ TEST_F(Downloads, ProgressCallbackReturningNonZeroOrACancelAbortsAndKeepsTheExis
                                     : std::string(curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK)));
         EXPECT_EQ(dltest::ReadFile(target), "kept");
         EXPECT_FALSE(dltest::Exists(target + ".dl"));
+    }
+}
+
+// An overloaded service answering 503 with Retry-After, to the probe or to the transfer, is
+// asked again after that long (nothing of its reply lands in the file); a cancel ends the
+// wait at once rather than after the capped 20 s.
+TEST_F(Downloads, ABusyServiceIsWaitedForAndACancelEndsTheWait) {
+    for (const char* storm : {"status=503&first=1", "status=503&status_at=2"}) {
+        const std::string token = testenv::UniqueToken("busy");
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        std::vector<std::string> notes;
+        std::mutex notesLock;
+        downloader.SetJitterSource([] { return 0.0; });
+        downloader.SetRetryNote([&](const std::string& note) {
+            std::lock_guard<std::mutex> hold(notesLock);
+            notes.push_back(note);
+        });
+        Prepare(downloader,
+                std::string("/data?size=100000&hdr=Retry-After:1&") + storm + "&token=" + token);
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult());
+        EXPECT_TRUE(watch.success()) << storm << ": " << watch.text();
+        ExpectTargetHolds(100000);
+        const auto seen = testenv::ServerRequests(token);
+        ASSERT_EQ(seen.size(), 3u) << storm;
+        const std::size_t busy = seen[0].method == "HEAD" && seen[1].method == "HEAD" ? 0 : 1;
+        EXPECT_GE(seen[busy + 1].time - seen[busy].time, 0.95) << storm;
+        ASSERT_EQ(notes.size(), 1u) << storm;
+        EXPECT_NE(notes[0].find("HTTP 503 with Retry-After \"1\", waiting 1000 ms before try 2"),
+                  std::string::npos)
+            << notes[0];
+    }
+
+    target = dir.File("cancelled.bin");
+    HttpDownloader downloader;
+    dltest::DownloadWatch watch(downloader);
+    Prepare(downloader, "/data?size=100000&status=503&hdr=Retry-After:30");
+    ASSERT_NE(downloader.StartDownload(), nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto cancelled = std::chrono::steady_clock::now();
+    downloader.CancelDownload();
+    ASSERT_TRUE(watch.WaitForResult(std::chrono::seconds(5)));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::seconds(1));
+    EXPECT_FALSE(watch.success());
+    EXPECT_EQ(watch.text(), "The download was cancelled");
+    EXPECT_FALSE(dltest::Exists(target));
+    EXPECT_FALSE(dltest::Exists(target + ".dl"));
+}
+
+// Mirrors: each host is tried once, in order, until one delivers the whole file; a host
+// that refuses, answers an error, sends a short body or a file of another length than the
+// first host's is left, and nothing of it stays on disk. With all failing, the last host's
+// failure is reported.
+TEST_F(Downloads, MirrorsAreTriedInOrderUntilOneDeliversTheWholeFile) {
+    const std::string refused = "http://127.0.0.1:1/data?size=100000";
+    struct Case {
+        std::vector<std::string> hosts;  // queries on the test server, or a full URL
+        bool success;
+        std::size_t left;                   // hosts left for the next one
+        std::vector<std::size_t> requests;  // requests each host saw
+        const char* error;
+    };
+    const Case cases[] = {
+        {{refused, "size=100000&drop=50000", "size=100000"}, true, 2, {0, 2, 2}, ""},
+        {{"size=100000&drop=50000", "size=90000", "size=100000"}, true, 2, {2, 1, 2}, ""},
+        {{"size=100000", "size=5"}, true, 0, {2, 0}, ""},
+        {{refused, "size=100&status=404", "size=100000&drop=50000"},
+         false,
+         2,
+         {0, 2, 2},
+         "Transferred a partial file"},
+        {{"size=100000&status=503"}, false, 0, {2}, "No error"},
+    };
+    for (const Case& c : cases) {
+        dltest::WriteFile(target, "kept");
+        std::vector<std::string> urls, tokens;
+        for (const std::string& host : c.hosts) {
+            tokens.push_back(testenv::UniqueToken("mirror"));
+            urls.push_back(
+                host.rfind("http", 0) == 0
+                    ? host
+                    : testenv::ServerUrl(false, "/data?" + host + "&token=" + tokens.back()));
+        }
+        HttpDownloader downloader;
+        dltest::DownloadWatch watch(downloader);
+        std::vector<std::string> notes;  // the download thread's, read after the result
+        downloader.SetRetryNote([&notes](const std::string& note) { notes.push_back(note); });
+        downloader.SetDownloadUrl(urls[0]);
+        downloader.SetMirrorUrls(std::vector<std::string>(urls.begin() + 1, urls.end()));
+        downloader.SetFilePath(target);
+        ASSERT_NE(downloader.StartDownload(), nullptr);
+        ASSERT_TRUE(watch.WaitForResult());
+        const std::string label = c.hosts.back();
+        EXPECT_EQ(watch.success(), c.success) << label << ": " << watch.text();
+        EXPECT_EQ(watch.text(), c.error) << label;
+        if (c.success) {
+            ExpectTargetHolds(100000);
+        } else {
+            EXPECT_EQ(dltest::ReadFile(target), "kept") << label;
+        }
+        EXPECT_FALSE(dltest::Exists(target + ".dl")) << label;
+        // Every host left is named, with why.
+        std::size_t left = 0;
+        for (const std::string& note : notes) {
+            if (note.find("package host " + std::to_string(left + 1) + " of ") == 0 &&
+                note.find(" left (") != std::string::npos) {
+                ++left;
+            }
+        }
+        EXPECT_EQ(left, c.left) << label;
+        EXPECT_EQ(notes.size(), c.left) << label;
+        for (std::size_t k = 0; k < c.hosts.size(); ++k) {
+            if (c.hosts[k].rfind("http", 0) == 0) continue;
+            EXPECT_EQ(testenv::ServerRequests(tokens[k]).size(), c.requests[k])
+                << label << ", host " << k + 1;
+        }
     }
 }
 

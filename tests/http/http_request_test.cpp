@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "http/http_global.h"
 #include "http/https_rule.h"
+#include "http/retry_policy.h"
 #include "support/server_client.h"
 #include "support/test_env.h"
 #include "tests/http/option_recorder.h"
@@ -254,23 +256,38 @@ TEST(HttpRequestStatus, OnlyTwoHundredSucceedsAndTheBodyIsPassedEitherWay) {
 // Time-outs and retries
 // ---------------------------------------------------------------------------------------------
 
+// Each retry waits a jittered back-off first: with every draw at one half, 500, 1000 and
+// 2000 ms, so no two tries reach the server within the first back-off window.
 TEST(HttpRequestTimeouts, ThreeTimeOutsThenSuccessSucceedAndFourFail) {
     const std::string okToken = testenv::UniqueToken("to3");
     HttpRequest recovers;
     Outcome ok;
+    std::vector<std::string> notes;
     recovers.SetTimeout(300);
+    recovers.SetJitterSource([] { return 0.5; });
+    recovers.SetRetryNote([&notes](const std::string& note) { notes.push_back(note); });
     Prepare(recovers, ok,
             testenv::ServerUrl(false, "/data?body=late&delay=1500&first=3&token=" + okToken));
     recovers.PerformRequest();
     EXPECT_EQ(ok.calls, 1);
     EXPECT_TRUE(ok.success) << recovers.GetErrorText();
     EXPECT_EQ(ok.text, "late");
-    EXPECT_EQ(testenv::ServerRequests(okToken).size(), 4u);
+    const auto seen = testenv::ServerRequests(okToken);
+    ASSERT_EQ(seen.size(), 4u);
+    const double waits[] = {0.5, 1.0, 2.0};
+    for (int k = 0; k < 3; ++k) {
+        // The 300 ms try, then the wait (less a little for the two clocks' grain).
+        EXPECT_GE(seen[k + 1].time - seen[k].time, 0.3 + waits[k] - 0.05) << "retry " << k + 1;
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"timed out, waiting 500 ms before try 2 of 4",
+                                               "timed out, waiting 1000 ms before try 3 of 4",
+                                               "timed out, waiting 2000 ms before try 4 of 4"}));
 
     const std::string failToken = testenv::UniqueToken("to4");
     HttpRequest gives_up;
     Outcome failed;
     gives_up.SetTimeout(300);
+    gives_up.SetJitterSource([] { return 0.0; });
     Prepare(gives_up, failed,
             testenv::ServerUrl(false, "/data?body=late&delay=1500&first=4&token=" + failToken));
     gives_up.PerformRequest();
@@ -278,6 +295,48 @@ TEST(HttpRequestTimeouts, ThreeTimeOutsThenSuccessSucceedAndFourFail) {
     EXPECT_FALSE(failed.success);
     EXPECT_EQ(gives_up.GetErrorText(), "Timeout was reached");
     EXPECT_EQ(testenv::ServerRequests(failToken).size(), 4u);
+}
+
+// A 429 or 503 naming Retry-After is tried again after that long (plus jitter); without the
+// header, or with any other status, the reply is the outcome. Inside an overall limit, a
+// Retry-After that does not fit ends the request at once instead of waiting for nothing.
+TEST(HttpRequestTimeouts, RetryAfterIsHonouredWithinTheLimitAndOnlyFor429And503) {
+    struct Case {
+        const char* query;
+        long totalMs;  // overall limit, 0 for none
+        bool success;
+        std::size_t requests;
+        double spacing;  // at least this many seconds between two requests
+        double within;   // the whole request took at most this long
+    };
+    const Case cases[] = {
+        {"body=ok&status=503&first=2&hdr=Retry-After:1", 0, true, 3, 1.0, 10},
+        {"body=ok&status=429&first=1&hdr=Retry-After:1", 30000, true, 2, 1.0, 10},
+        {"body=ok&status=503&first=1", 0, false, 1, 0, 10},
+        {"body=ok&status=404&first=1&hdr=Retry-After:1", 0, false, 1, 0, 10},
+        {"body=ok&status=408&first=1&hdr=Retry-After:1", 0, false, 1, 0, 10},
+        {"body=ok&status=503&first=1&hdr=Retry-After:oops", 0, false, 1, 0, 10},
+        {"body=ok&status=503&first=1&hdr=Retry-After:100", 3000, false, 1, 0, 1.5},
+    };
+    for (const Case& c : cases) {
+        const std::string token = testenv::UniqueToken("ra");
+        HttpRequest request;
+        Outcome outcome;
+        request.SetJitterSource([] { return 0.25; });
+        if (c.totalMs > 0) request.SetBounds(0, 0, c.totalMs);
+        Prepare(request, outcome,
+                testenv::ServerUrl(false, std::string("/data?") + c.query + "&token=" + token));
+        const auto began = std::chrono::steady_clock::now();
+        request.PerformRequest();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+        EXPECT_EQ(outcome.success, c.success) << c.query;
+        EXPECT_LE(took.count(), c.within) << c.query;
+        const auto seen = testenv::ServerRequests(token);
+        ASSERT_EQ(seen.size(), c.requests) << c.query;
+        for (std::size_t k = 1; k < seen.size(); ++k) {
+            EXPECT_GE(seen[k].time - seen[k - 1].time, c.spacing - 0.05) << c.query;
+        }
+    }
 }
 
 // A try cut off by the time-out after part of the body arrived must not leave that part in
@@ -413,6 +472,65 @@ TEST(HttpRequestConcurrency, RequestsOnSeveralThreadsShareTheDnsCacheSafely) {
     }
     for (auto& t : threads) t.join();
     EXPECT_EQ(good.load(), 48);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The retry policy's decisions, with fixed draws and a fixed clock
+// ---------------------------------------------------------------------------------------------
+
+TEST(RetryPolicy, BackOffIsFullJitterOverADoublingCappedWindow) {
+    struct Case {
+        int retry;
+        double draw;
+        long waitMs;
+    };
+    const Case cases[] = {{0, 0.0, 0},     {0, 0.5, 500},  {1, 0.5, 1000},   {2, 0.5, 2000},
+                          {3, 0.75, 6000}, {9, 0.5, 4000}, {40, 0.25, 2000}, {0, -1.0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(RetryPolicy::JitteredWaitMs(c.retry, c.draw), c.waitMs)
+            << c.retry << " " << c.draw;
+    }
+}
+
+TEST(RetryPolicy, RetryAfterIsSecondsOrAnHttpDateAndIsCapped) {
+    const long long now = 784111777;  // Sun, 06 Nov 1994 08:49:37 GMT
+    struct Case {
+        const char* value;
+        bool readable;
+        long long delayMs;
+    };
+    const Case cases[] = {
+        {"120", true, 120000},
+        {" 3 ", true, 3000},
+        {"0", true, 0},
+        {"99999999999999999999", true, 999999999000LL},
+        {"Sun, 06 Nov 1994 08:49:47 GMT", true, 10000},
+        {"Mon, 07 Nov 1994 08:49:37 GMT", true, 86400000},
+        {"Sat, 01 Jan 2000 00:00:00 GMT", true, 162573023000LL},
+        {"Sun, 06 Nov 1994 08:49:00 GMT", true, 0},  // in the past: at once
+        {"Sun, 06 Nov 1994 08:49:47 PST", false, 0},
+        {"Sun, 06 Foo 1994 08:49:47 GMT", false, 0},
+        {"Sun, 06 Nov 1994 08:49:47 GMT junk", false, 0},
+        {"-5", false, 0},
+        {"1.5", false, 0},
+        {"soon", false, 0},
+        {"", false, 0},
+    };
+    for (const Case& c : cases) {
+        long long delayMs = -7;
+        EXPECT_EQ(RetryPolicy::ParseRetryAfter(c.value, now, delayMs), c.readable) << c.value;
+        if (c.readable) {
+            EXPECT_EQ(delayMs, c.delayMs) << c.value;
+        }
+    }
+    // Never before the service asked, jittered after it, never past the cap.
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 0, 0.5, 20000), 2500);
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 2, 0.0, 20000), 2000);
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(999999999000LL, 0, 0.5, 20000), 20000);
+    for (long status : {429L, 503L}) EXPECT_TRUE(RetryPolicy::HonoursRetryAfter(status));
+    for (long status : {200L, 400L, 404L, 408L, 500L, 502L, 504L}) {
+        EXPECT_FALSE(RetryPolicy::HonoursRetryAfter(status)) << status;
+    }
 }
 
 }  // namespace

@@ -230,6 +230,7 @@ TEST_F(UpdateFlow, UnreachableServiceStartsAnInstalledClient) {
     ASSERT_TRUE(Run("https://127.0.0.1:1/Home/version/"));
     ExpectClientStarted("v1.2.0.3");
     EXPECT_EQ(loader->serverVersion, "");
+    EXPECT_EQ(loader->queryFailure, loader::QueryFailure::NoAnswer);
 }
 
 TEST_F(UpdateFlow, UnreachableServiceWithoutClientStartsNothingAndCloses) {
@@ -244,6 +245,20 @@ TEST_F(UpdateFlow, ServiceErrorStatusCountsAsAFailedQuery) {
                                                  loadertest::Escape(Reply("x", "9")) + "&tail=")));
     ExpectClientStarted("v1.2.0.3");
     EXPECT_EQ(loader->serverVersion, "");
+    EXPECT_EQ(loader->queryFailure, loader::QueryFailure::ErrorStatus);
+}
+
+// A hotel's or cafe's network answers the query with its sign-in page: a failed query whose
+// reason the window can name, whatever the page's status or body.
+TEST_F(UpdateFlow, ASignInPageOfTheNetworkIsAFailedQueryWithItsOwnReason) {
+    InstallClient("v1.2.0.3");
+    const std::string page = loadertest::Escape(Reply("x", "9"));
+    ASSERT_TRUE(Run(testenv::ServerUrl(
+        true, "/data?ctype=text/html&token=" + serviceToken + "&body=" + page + "&tail=")));
+    ExpectClientStarted("v1.2.0.3");
+    EXPECT_EQ(loader->serverVersion, "");
+    EXPECT_EQ(loader->downloadUrl, "");
+    EXPECT_EQ(loader->queryFailure, loader::QueryFailure::WebPage);
 }
 
 TEST_F(UpdateFlow, EmptyServiceUrlEndsTheLoopAndDoesNothingElse) {
@@ -294,12 +309,15 @@ TEST_F(UpdateFlow, InvalidJsonClosesButStillStartsAnInstalledClient) {
     ExpectClientStarted("v1.2.0.3");
     EXPECT_EQ(loader->downloadUrl, reply);
     EXPECT_EQ(loader->serverVersion, "");
+    EXPECT_EQ(loader->queryFailure, loader::QueryFailure::NotJson);
 }
 
 TEST_F(UpdateFlow, InvalidJsonWithoutClientStartsNothingAndCloses) {
-    ASSERT_TRUE(RunWithReply("<html>bad gateway</html>"));
+    // Served as JSON, but a page all the same.
+    ASSERT_TRUE(RunWithReply("  <html>bad gateway</html>"));
     EXPECT_GE(IndexOf(WM_CLOSE, 0), 0);
     EXPECT_TRUE(records.AfterGrace().empty());
+    EXPECT_EQ(loader->queryFailure, loader::QueryFailure::WebPage);
 }
 
 TEST_F(UpdateFlow, NonObjectRootIsAReplyWithoutMembers) {
@@ -329,6 +347,20 @@ TEST_F(UpdateFlow, FailedDownloadStartsNothingAndCloses) {
     EXPECT_LT(IndexOf(LoaderWnd::kInstallMessage, 0), 0);
     EXPECT_FALSE(loadertest::FileExists(loader->targetPath));
     EXPECT_TRUE(records.AfterGrace().empty());
+    EXPECT_FALSE(testenv::ServerRequests(packageToken).empty());
+}
+
+// The reply's mirrors: the package comes from the first host that delivers it whole.
+TEST_F(UpdateFlow, APackageFromAMirrorIsStartedWhenTheFirstHostFails) {
+    const std::string failing =
+        testenv::ServerUrl(true, "/data?size=100&status=404&token=" + packageToken + "-a");
+    std::string reply = Reply(failing, "1");
+    reply.insert(reply.size() - 1,
+                 ",\"mirrors\":[\"https://127.0.0.1:1/x\",\"" + InstallerPackage() + "\"]");
+    ASSERT_TRUE(RunWithReply(reply));
+    ExpectInstallerStarted("");
+    EXPECT_EQ(loadertest::ReadFileBytes(loader->targetPath), installerBytes);
+    EXPECT_FALSE(testenv::ServerRequests(packageToken + "-a").empty());
     EXPECT_FALSE(testenv::ServerRequests(packageToken).empty());
 }
 

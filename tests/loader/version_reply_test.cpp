@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -95,6 +96,47 @@ TEST(VersionReply, DeepNestingDoesNotExhaustTheStack) {
     std::string text(depth, '[');
     EXPECT_TRUE(ParseVersionReply(text + std::string(depth, ']')).parsed);
     EXPECT_FALSE(ParseVersionReply("{\"a\":" + text).parsed);
+}
+
+// A sign-in page of a hotel's or cafe's network is told apart from the service's errors.
+TEST(VersionReply, AWebPageFromAnInterceptingNetworkHasItsOwnReason) {
+    using loader::ClassifyQuery;
+    using loader::QueryFailure;
+    struct Case {
+        bool ok;
+        long status;
+        const char* contentType;
+        const char* body;
+        QueryFailure failure;
+    };
+    const Case cases[] = {
+        {true, 200, "application/json", R"({"url":"u"})", QueryFailure::None},
+        {true, 200, "Text/HTML; charset=utf-8", R"({"url":"u"})", QueryFailure::WebPage},
+        {true, 200, "application/xhtml+xml", "x", QueryFailure::WebPage},
+        {true, 200, "", " \r\n\t<!DOCTYPE html><html>", QueryFailure::WebPage},
+        {true, 200, "text/plain", "<html>", QueryFailure::WebPage},
+        {true, 200, "text/htmlx", "{}", QueryFailure::None},
+        {false, 204, "text/html", "", QueryFailure::WebPage},
+        {false, 511, "", "<html>sign in</html>", QueryFailure::WebPage},
+        // An error page of the service itself stays an error status.
+        {false, 503, "text/html", "<html>busy</html>", QueryFailure::ErrorStatus},
+        {false, 404, "application/json", "{}", QueryFailure::ErrorStatus},
+        {false, 200, "application/json", "{\"url", QueryFailure::NoAnswer},
+        {false, 0, "", "", QueryFailure::NoAnswer},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClassifyQuery(c.ok, c.status, c.contentType, c.body), c.failure)
+            << c.status << " " << c.contentType << " " << c.body;
+    }
+    EXPECT_STREQ(loader::QueryFailureReason(QueryFailure::WebPage),
+                 "the network answered with a web page");
+}
+
+TEST(VersionReply, MirrorsAreTheStringsOfTheFirstMirrorsArray) {
+    EXPECT_TRUE(ParseVersionReply(R"({"url":"u"})").mirrors.empty());
+    EXPECT_TRUE(ParseVersionReply(R"({"mirrors":"m"})").mirrors.empty());
+    EXPECT_EQ(ParseVersionReply(R"({"mirrors":["a",1,null,"b",["c"]],"mirrors":["z"]})").mirrors,
+              (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace

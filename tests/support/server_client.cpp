@@ -16,8 +16,7 @@ size_t Append(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-FetchResult Fetch(const std::string& url, const std::vector<std::string>& extraHeaders,
-                  bool head) {
+FetchResult Fetch(const std::string& url, const std::vector<std::string>& extraHeaders, bool head) {
     FetchResult result;
     CURL* curl = curl_easy_init();
     if (!curl) return result;
@@ -52,7 +51,10 @@ std::vector<RecordedRequest> ServerRequests(const std::string& token) {
         RecordedRequest req;
         if (entry.HasMember("method") && entry["method"].IsString())
             req.method = entry["method"].GetString();
-        if (entry.HasMember("path") && entry["path"].IsString()) req.path = entry["path"].GetString();
+        if (entry.HasMember("path") && entry["path"].IsString())
+            req.path = entry["path"].GetString();
+        if (entry.HasMember("time") && entry["time"].IsNumber())
+            req.time = entry["time"].GetDouble();
         if (entry.HasMember("headers") && entry["headers"].IsObject()) {
             for (const auto& h : entry["headers"].GetObject()) {
                 if (h.value.IsString()) req.headers[h.name.GetString()] = h.value.GetString();

@@ -22,6 +22,7 @@ struct RecordedRequest {
     std::string method;
     std::string path;
     std::map<std::string, std::string> headers;
+    double time = 0;  // arrival, in seconds on the server's monotonic clock
 };
 
 // The requests the server recorded for token, in arrival order.

@@ -6,7 +6,8 @@ with keep-alive). Behaviour is chosen by the request URL, so tests stay
 independent of each other:
 
   /data?...    a generated body (byte i is pattern_byte(i)) or a literal one
-  /stats?token=T   JSON: the requests that carried token T, with their headers
+  /stats?token=T   JSON: the requests that carried token T, with their headers and
+                   arrival times ("time", seconds on a monotonic clock)
   /store?name=N    (POST) keeps the request body under N for /data?stored=N
   /reset?token=T   forgets token T
 
@@ -35,7 +36,8 @@ Query parameters of /data (all optional):
   after=N        spare the first N requests of this token from those faults (with
                  first=M the faults hit requests N+1 to N+M)
   token=T        record the request under T for /stats
-  hdr=NAME:VAL   extra response header (may repeat)
+  hdr=NAME:VAL   extra response header (may repeat), e.g. hdr=Retry-After:2; with first=N
+                 (or after=N) it goes only with the faulty replies, like status
   short=N        serve at most N bytes of a requested range (honest Content-Range and
                  Content-Length: the reply ends cleanly, short of the range asked for)
   shift=N        serve a requested range from N bytes after its start (honestly labelled)
@@ -201,6 +203,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 "path": self.path,
                 "scheme": "https" if self.server.is_https else "http",
                 "headers": {k: v for k, v in self.headers.items()},
+                # When the request arrived (seconds, monotonic): tests measure retry spacing.
+                "time": time.monotonic(),
             })
         after = max(0, num("after", 0))
         faults_on = seq > after and (num("first", 0) <= 0 or seq <= after + num("first", 0))
@@ -292,7 +296,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.send_header("Content-Length", str(length))
-        for h in q.get("hdr", []):
+        for h in q.get("hdr", []) if faults_on else []:
             if ":" in h:
                 name, value = h.split(":", 1)
                 self.send_header(name.strip(), value.strip())

@@ -168,11 +168,18 @@ class ServerTest(unittest.TestCase):
         self.assertGreaterEqual(time.monotonic() - began, 0.35)
 
     def test_first_limits_faults_to_early_requests_of_a_token(self):
+        # A storm of 503s naming Retry-After, then a clean reply without the header; each
+        # request's arrival time is recorded in order.
+        path = "/data?size=10&status=503&first=2&hdr=Retry-After:2&token=f1"
         for _ in range(2):
-            r, _ = self.get("/data?size=10&status=500&first=2&token=f1")
-            self.assertEqual(r.status, 500)
-        r, body = self.get("/data?size=10&status=500&first=2&token=f1")
-        self.assertEqual((r.status, len(body)), (200, 10))
+            r, _ = self.get(path)
+            self.assertEqual((r.status, r.getheader("Retry-After")), (503, "2"))
+            time.sleep(0.05)
+        r, body = self.get(path)
+        self.assertEqual((r.status, len(body), r.getheader("Retry-After")), (200, 10, None))
+        times = [e["time"] for e in self.stats("f1")["requests"]]
+        self.assertEqual(len(times), 3)
+        self.assertTrue(all(later - earlier >= 0.05 for earlier, later in zip(times, times[1:])))
 
     def test_after_spares_the_first_requests_of_a_token(self):
         statuses = [self.get("/data?size=10&status=500&after=1&first=1&token=a1")[0].status

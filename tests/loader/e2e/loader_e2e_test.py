@@ -569,7 +569,28 @@ class FieldOptions(LogFolderCase):
         self.assertIn("decision: download the package", failed)
         self.assertIn("download: failed", failed)
         self.assertIn("error: No error", failed)  # the designed text of a part's bad status
+        # The status a support desk acts on, of the probe and of the failing transfer.
+        self.assertIn("probe HTTP 404, no package size", failed)
+        self.assertIn("last transfer HTTP 404", failed)
         self.assertNotIn("launch:", failed)
+
+        # A sign-in page of the player's network, and a service that is busy at first.
+        portal = server_url("/data?ctype=text/html&body=%3Chtml%3Esign%20in%3C/html%3E&tail=")
+        busy = server_url("/data?ctype=application/json&status=503&first=1&hdr=Retry-After:1"
+                          "&token=%s-busy&body=%s&tail=" % (
+                              self.token, urllib.parse.quote(reply("https://127.0.0.1:1/x", ""))))
+        for base in (portal, busy):
+            self.loader = Loader(base, self.workdir, exe=ENV["LOADER_EXE_LOGGED"]).start()
+            self.assertEqual(self.loader.wait(timeout=60), 0)
+        runs = self.read_log().split("start: loader")
+        self.assertIn("version reply: failed, the network answered with a web page (HTTP 200, "
+                      "text/html)", runs[-2])
+        self.assertRegex(runs[-1], r'retry: version query HTTP 503 with Retry-After "1", '
+                                   r"waiting \d+ ms before try 2 of 4")
+        self.assertIn("-> HTTP 200", runs[-1])
+        times = [r["time"] for r in stats(self.token + "-busy")["requests"]]
+        self.assertEqual(len(times), 2)
+        self.assertGreaterEqual(times[1] - times[0], 0.95)
         # Every line carries a time stamp to the millisecond and a thread.
         for line in self.read_log().splitlines():
             self.assertRegex(line, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[\d+\] \S")
