@@ -86,10 +86,14 @@ bool DownloadHelper::Claim() {
 void DownloadHelper::ResetForStart() {
     thread_.Close();
     releaseWhenFinished_ = false;
-    rangesSupported_ = false;
-    failed_ = true;
     cancelRequested_ = false;
     userCancelled_ = false;
+    ResetTransferState();
+}
+
+void DownloadHelper::ResetTransferState() {
+    rangesSupported_ = false;
+    failed_ = true;
     errorRecorded_ = false;
     httpStatus_ = 0;
     probeStatus_ = 0;
@@ -161,22 +165,9 @@ void DownloadHelper::Perform(void* registryElement) {
 }
 
 void DownloadHelper::ResetForNextHost() {
-    rangesSupported_ = false;
-    failed_ = true;
+    // A cancel that came while the last host ran holds for the next one too.
     cancelRequested_ = userCancelled_.load();
-    if (userCancelled_) cancelRequested_ = true;  // a cancel that came while this ran
-    errorRecorded_ = false;
-    httpStatus_ = 0;
-    probeStatus_ = 0;
-    totalSize_ = 0;
-    downloaded_ = 0;
-    validator_.clear();
-    resourceSize_ = -1;
-    expectedSize_ = -1;
-    sizeCap_ = 0;
-    adoptNextLength_ = false;
-    headerText_.clear();
-    errorText_.clear();
+    ResetTransferState();
 }
 
 bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {

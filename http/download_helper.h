@@ -105,6 +105,8 @@ private:
     // tried (this one failed, and not for a cause no host can mend).
     bool FetchFromHost(std::int64_t& firstLength);
     void ResetForNextHost();
+    // The outcome and the resource's details of a transfer, as before the first one.
+    void ResetTransferState();
     // Reports the outcome, leaves the registry when asked to, then clears busy.
     void Finish(void* registryElement);
     double ProbeFileSize();
