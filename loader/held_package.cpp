@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "loader/owned_handle.h"
+#include "loader/plain_entry.h"
 
 namespace {
 
@@ -35,36 +36,13 @@ bool HeldPackage::Hold(const std::string& path) {
         path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (!IsHeld()) return false;
-    if (!IsPlainFileAt(file_, path)) Release();
+    if (!loader::IsPlainEntryAt(file_, path, loader::EntryKind::File)) Release();
     return IsHeld();
-}
-
-bool HeldPackage::IsPlainFileAt(HANDLE file, const std::string& path) {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    std::vector<char> finalName(path.size() + 16);
-    const DWORD length =
-        GetFinalPathNameByHandleA(file, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
-    const std::string expected = "\\\\?\\" + path;
-    return GetFileInformationByHandle(file, &info) &&
-           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
-               0 &&
-           length == expected.size() &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, finalName.data(),
-                          static_cast<int>(length), expected.c_str(),
-                          static_cast<int>(expected.size())) == CSTR_EQUAL;
 }
 
 void HeldPackage::Discard(const std::string& path) {
     Release();
-    const OwnedHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || !IsPlainFileAt(file.get(), path)) return;
-    // Deleted through the handle that was checked, not by name again.
-    FILE_DISPOSITION_INFO disposition = {};
-    disposition.DeleteFile = TRUE;
-    SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition));
+    loader::DeletePlainFile(path);
 }
 
 bool HeldPackage::IsImageOf(HANDLE process) const {

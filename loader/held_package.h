@@ -34,10 +34,5 @@ public:
     void Discard(const std::string& path);
 
 private:
-    // Whether the open file is path itself: no reparse point, no directory, and the system's
-    // final name of it is path (under wine a Unix link shows no reparse point but does
-    // resolve to another name).
-    static bool IsPlainFileAt(HANDLE file, const std::string& path);
-
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "loader/plain_entry.h"
+
 namespace {
 
 constexpr DWORD kShareNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -50,14 +52,9 @@ std::string FinalPath(HANDLE handle) {
 // Whether handle (opened without following reparse points) is a plain folder or file that the
 // system resolves to expected: not a reparse point itself, and, for a file, its only name.
 bool PlainAt(HANDLE handle, const std::string& expected, bool folder) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!Valid(handle) || !GetFileInformationByHandle(handle, &info)) return false;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
-    if (((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return false;
-    // A second name would let the file be another one's, anywhere on the volume.
-    if (!folder && info.nNumberOfLinks != 1) return false;
-    const std::string actual = FinalPath(handle);
-    return !actual.empty() && lstrcmpiA(actual.c_str(), expected.c_str()) == 0;
+    return loader::IsPlainEntryAt(handle, expected,
+                                  folder ? loader::EntryKind::Folder : loader::EntryKind::File,
+                                  /*singleName=*/true);
 }
 
 // The log folder under parent (already open and checked to be base), created when missing.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "loader/plain_entry.h"
+
 namespace {
 
 constexpr DWORD kOpenFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
@@ -34,19 +36,10 @@ void Close(HANDLE& handle) {
 HANDLE OpenPlainFolder(const std::wstring& path, DWORD access, DWORD sharing) {
     HANDLE folder =
         CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, kOpenFlags, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return folder;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    std::vector<wchar_t> finalName(path.size() + 16);
-    const DWORD length = GetFinalPathNameByHandleW(folder, finalName.data(),
-                                                   static_cast<DWORD>(finalName.size()), 0);
-    const std::wstring expected = L"\\\\?\\" + path;
-    const bool plain =
-        GetFileInformationByHandle(folder, &info) &&
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && length == expected.size() &&
-        CompareStringOrdinal(finalName.data(), static_cast<int>(length), expected.c_str(),
-                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
-    if (!plain) Close(folder);
+    if (folder != INVALID_HANDLE_VALUE &&
+        !loader::IsPlainEntryAt(folder, path, loader::EntryKind::Folder)) {
+        Close(folder);
+    }
     return folder;
 }
 
@@ -71,30 +64,6 @@ std::wstring Widen(const std::string& text) {
     MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, &wide[0], size);
     wide.resize(static_cast<std::size_t>(size - 1));
     return wide;
-}
-
-// Deletes the file at path itself, never what a link there leads to, when it is a plain file
-// whose final name is path; false when it is anything else or in use (a running installer).
-bool DeletePlainFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    std::vector<wchar_t> finalName(path.size() + 16);
-    const DWORD length =
-        GetFinalPathNameByHandleW(file, finalName.data(), static_cast<DWORD>(finalName.size()), 0);
-    const std::wstring expected = L"\\\\?\\" + path;
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool deleted =
-        GetFileInformationByHandle(file, &info) &&
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-        length == expected.size() &&
-        CompareStringOrdinal(finalName.data(), static_cast<int>(length), expected.c_str(),
-                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL &&
-        SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
-    Close(file);
-    return deleted;
 }
 
 // The folders of earlier runs and the packages in them: every update would otherwise leave its
@@ -122,7 +91,7 @@ void RemoveEarlierRuns(const std::wstring& publisher) {
             do {
                 const std::wstring name = entry.cFileName;
                 if (name == L"." || name == L"..") continue;
-                if (!DeletePlainFile(folder + L"\\" + name)) emptied = false;
+                if (!loader::DeletePlainFile(folder + L"\\" + name)) emptied = false;
             } while (FindNextFileW(entries, &entry));
             FindClose(entries);
         }
