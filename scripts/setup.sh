@@ -88,8 +88,10 @@ fi
 
 # ---------------------------------------------------------------------------
 # libcurl for Windows (static, Schannel, HTTP/HTTPS only)
-# Only what the loader uses: no cookies, alt-svc, HSTS, DoH, MIME, netrc, digest/NTLM,
-# date parsing, option look-up or progress meter (basic auth and proxies stay); sections
+# Only what the loader uses: no cookies, alt-svc, HSTS, DoH, MIME, netrc, date parsing,
+# option look-up or progress meter. Proxies stay, with Negotiate and NTLM through SSPI so
+# a proxy that asks the player's Windows logon can be answered (that needs crypto auth,
+# which brings digest along); sections
 # per function so the loader's link drops the rest. Changing these flags means changing
 # CURL_WIN_FLAVOUR in env.sh, so no machine reuses a cache built with the old ones.
 # ---------------------------------------------------------------------------
@@ -120,8 +122,8 @@ build_windows_curl() {
     -DCURL_ZLIB=ON -DZLIB_USE_STATIC_LIBS=ON \
     -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
     -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" \
-    -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_CRYPTO_AUTH=ON \
-    -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON \
+    -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_COOKIES=ON -DCURL_WINDOWS_SSPI=ON \
+    -DCURL_DISABLE_CRYPTO_AUTH=OFF -DCURL_DISABLE_NTLM=OFF -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON \
     -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_LIBCURL_OPTION=ON -DCURL_DISABLE_MIME=ON \
     -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON \
     -DCURL_DISABLE_SHUFFLE_DNS=ON -DCURL_DISABLE_SOCKETPAIR=ON -DENABLE_UNIX_SOCKETS=OFF \
