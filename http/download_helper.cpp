@@ -9,6 +9,7 @@
 //                    progress callbacks
 #include "http/download_helper.h"
 
+#include <algorithm>
 #include <ctime>
 #include <list>
 #include <utility>
@@ -88,6 +89,7 @@ void DownloadHelper::ResetForStart() {
     releaseWhenFinished_ = false;
     cancelRequested_ = false;
     userCancelled_ = false;
+    progressFloor_ = 0;
     ResetTransferState();
 }
 
@@ -167,10 +169,14 @@ void DownloadHelper::Perform(void* registryElement) {
 void DownloadHelper::ResetForNextHost() {
     // A cancel that came while the last host ran holds for the next one too.
     cancelRequested_ = userCancelled_.load();
+    // The next host's file has the first one's length, so the progress reached stands until
+    // the next host passes it: the bar does not fall back to nothing.
+    progressFloor_ = std::max(progressFloor_, downloaded_);
     ResetTransferState();
 }
 
 bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
+    if (proxyResolver_) route_ = proxyResolver_(url_);
     totalSize_ = ProbeFileSize();
     if (totalSize_ < 0 || cancelRequested_) {
         // Every way out reports, so a caller waiting for the outcome never waits for ever.
@@ -264,8 +270,9 @@ void DownloadHelper::Finish(void* registryElement) {
 // probe
 // ---------------------------------------------------------------------------------------------
 
-void DownloadHelper::ApplyHttpsRule(CURL* easy) const {
+void DownloadHelper::ApplyUrlRules(CURL* easy) const {
     HttpsRule::Apply(easy, url_);
+    if (proxyResolver_) ProxyRule::Apply(easy, route_);
 }
 
 double DownloadHelper::Draw() {
@@ -314,7 +321,7 @@ double DownloadHelper::ProbeFileSize() {
     CurlOptionSeam::SetLong(h, CURLOPT_DNS_CACHE_TIMEOUT, 300L);
 
     CurlOptionSeam::SetText(h, CURLOPT_URL, url_.c_str());
-    ApplyHttpsRule(h);
+    ApplyUrlRules(h);
     CurlOptionSeam::SetLong(h, CURLOPT_HEADER, 1L);
     CurlOptionSeam::SetLong(h, CURLOPT_NOBODY, 1L);
     CurlOptionSeam::SetLong(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -379,7 +386,7 @@ double DownloadHelper::ProbeFileSize() {
         if (reply.hasContentRange) resourceSize_ = reply.contentRange.total;
         ExpectProbedSize(status, reply, length);
     } else {
-        errorText_ = curl_easy_strerror(result);
+        errorText_ = curl_easy_strerror(result) + ProxyRule::RefusalText(h);
     }
     return size;
 }
@@ -428,7 +435,7 @@ int DownloadHelper::RunPart(DownloadPart* rawPart) {
     CURL* h = easy.get();
     CurlOptionSeam::SetPointer(h, CURLOPT_SHARE, HttpGlobal::ShareHandle());
     CurlOptionSeam::SetLong(h, CURLOPT_DNS_CACHE_TIMEOUT, 300L);
-    ApplyHttpsRule(h);
+    ApplyUrlRules(h);
     CurlOptionSeam::SetText(h, CURLOPT_URL, url_.c_str());
     CurlOptionSeam::SetText(h, CURLOPT_USERAGENT, kUserAgent);
     CurlOptionSeam::SetLong(h, CURLOPT_MAXREDIRS, 5L);
@@ -666,7 +673,7 @@ void DownloadHelper::RecordPartOutcome(const DownloadPart& part, CURLcode result
                    (result == CURLE_WRITE_ERROR || result == CURLE_ABORTED_BY_CALLBACK)) {
             errorText_ = kCancelled;
         } else {
-            errorText_ = curl_easy_strerror(result);
+            errorText_ = curl_easy_strerror(result) + ProxyRule::RefusalText(part.easy);
         }
     }
     // The download has failed: the other parts need not run on.
@@ -724,6 +731,7 @@ int DownloadHelper::ReportProgress(void* rawPart, curl_off_t, curl_off_t, curl_o
     if (worker->cancelRequested_) return 1;
     ScopedHttpLock guard(worker->lock_);
     if (!worker->progressCallback_) return 0;
-    return worker->progressCallback_(worker->totalSize_, worker->downloaded_,
+    return worker->progressCallback_(worker->totalSize_,
+                                     std::max(worker->downloaded_, worker->progressFloor_),
                                      worker->progressUser_);
 }

@@ -15,6 +15,7 @@
 
 #include "http/http_callbacks.h"
 #include "http/platform_thread.h"
+#include "http/proxy_rule.h"
 #include "http/reply_headers.h"
 #include "http/retry_policy.h"
 #include "http/transfer_bounds.h"
@@ -68,6 +69,8 @@ public:
     void SetProgressCallback(ProgressCallback callback);
     void SetJitterSource(JitterSource source) { jitter_ = std::move(source); }
     void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
+    // Asked for the route of each host before its probe; without one libcurl decides.
+    void SetProxyResolver(ProxyResolver resolver) { proxyResolver_ = std::move(resolver); }
     // Makes every transfer of the running download stop within about a second (at its next
     // write or progress report), which ends the download as a failure.
     void RequestCancel() {
@@ -140,7 +143,8 @@ private:
     // After a try that libcurl counts as complete: whether the part holds all its bytes.
     bool PartComplete(DownloadPart& part, long status) const;
     void RecordPartOutcome(const DownloadPart& part, CURLcode result, long status, bool ok);
-    void ApplyHttpsRule(CURL* easy) const;
+    // The certificate rule and the host's route, for the probe and every part.
+    void ApplyUrlRules(CURL* easy) const;
     // Retry waits (see retry_policy.h): a random draw; whether easy's reply is a 429 or 503
     // with a readable Retry-After (its delay in afterMs); that reply in a few words; and the
     // wait itself, told to the retry note, ended early by a cancel (then false).
@@ -170,6 +174,7 @@ private:
     long probeStatus_ = 0;  // the size probe's status, kept when a part's replaces httpStatus_
     double totalSize_ = 0;
     double downloaded_ = 0;
+    double progressFloor_ = 0;       // what earlier hosts of this download reported reached
     int partsSucceeded_ = 0;         // guarded by lock_ while parts run
     bool errorRecorded_ = false;     // the first failure's text is kept (lock_)
     std::int64_t filePosition_ = 0;  // where the shared file stands; -1 unknown (lock_)
@@ -191,4 +196,6 @@ private:
     ResultCallback resultCallback_;
     JitterSource jitter_ = RetryPolicy::DefaultJitter();
     RetryNote retryNote_;
+    ProxyResolver proxyResolver_;
+    ProxyRoute route_;  // the current host's, set before its probe (read by the parts)
 };

@@ -94,6 +94,10 @@ void HttpDownloader::SetMirrorUrls(const std::vector<std::string>& urls) {
     if (helper_) helper_->SetMirrorUrls(urls);
 }
 
+void HttpDownloader::SetProxyResolver(ProxyResolver resolver) {
+    if (helper_) helper_->SetProxyResolver(std::move(resolver));
+}
+
 void HttpDownloader::SetJitterSource(JitterSource source) {
     if (helper_) helper_->SetJitterSource(std::move(source));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "http/http_callbacks.h"
+#include "http/proxy_route.h"
 #include "http/retry_policy.h"
 
 class DownloadHelper;
@@ -54,6 +55,8 @@ public:
     // thread that waits).
     void SetJitterSource(JitterSource source);
     void SetRetryNote(RetryNote note);
+    // Decides each host's route (a proxy or none) before its probe; by default libcurl does.
+    void SetProxyResolver(ProxyResolver resolver);
 
     // The state of the worker; the outcome of the last download once it is no longer busy.
     bool IsBusy() const;

@@ -54,6 +54,10 @@ std::string HttpRequest::GetErrorText() const {
     return helper_ ? helper_->ErrorText() : std::string();
 }
 
+void HttpRequest::SetProxyResolver(ProxyResolver resolver) {
+    if (helper_) helper_->SetProxyResolver(std::move(resolver));
+}
+
 void HttpRequest::SetJitterSource(JitterSource source) {
     if (helper_) helper_->SetJitterSource(std::move(source));
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "http/http_callbacks.h"
+#include "http/proxy_route.h"
 #include "http/retry_policy.h"
 
 class RequestHelper;
@@ -38,6 +39,8 @@ public:
     // draws come from source (default: the worker's own), and note hears of every wait.
     void SetJitterSource(JitterSource source);
     void SetRetryNote(RetryNote note);
+    // Decides the route (a proxy or none) before each perform; by default libcurl does.
+    void SetProxyResolver(ProxyResolver resolver);
 
     // The outcome of the last perform.
     int GetRequestId() const;

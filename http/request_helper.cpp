@@ -8,6 +8,7 @@
 #include "http/curl_option_seam.h"
 #include "http/http_global.h"
 #include "http/https_rule.h"
+#include "http/proxy_rule.h"
 #include "http/reply_headers.h"
 
 namespace {
@@ -38,6 +39,7 @@ RequestHelper::~RequestHelper() {
 
 void RequestHelper::SetUrl(const std::string& url) {
     if (!easy_) return;
+    url_ = url;
     HttpsRule::Apply(easy_, url);
     CurlOptionSeam::SetText(easy_, CURLOPT_URL, url.c_str());
 }
@@ -111,6 +113,7 @@ int RequestHelper::Perform() {
     CurlOptionSeam::SetLong(easy_, CURLOPT_NOPROGRESS, 1L);
     CurlOptionSeam::SetLong(easy_, CURLOPT_NOSIGNAL, 1L);
     CurlOptionSeam::SetLong(easy_, CURLOPT_CONNECTTIMEOUT_MS, 0L);
+    if (proxyResolver_) ProxyRule::Apply(easy_, proxyResolver_(url_));
 
     // Each try starts empty, so a try cut short by a time-out leaves nothing in front of the
     // next try's body and headers. A retry waits first (see retry_policy.h), and the waits
@@ -149,7 +152,7 @@ int RequestHelper::Perform() {
     httpStatus_ = status;
 
     const bool success = result == CURLE_OK && status == 200;
-    if (!success) errorText_ = curl_easy_strerror(result);
+    if (!success) errorText_ = curl_easy_strerror(result) + ProxyRule::RefusalText(easy_);
 
     // A copy, so a callback that replaces the worker's callback does not destroy the one that
     // is running; an empty callback is treated as none rather than thrown at the caller.

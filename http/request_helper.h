@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "http/http_callbacks.h"
+#include "http/proxy_rule.h"
 #include "http/retry_policy.h"
 #include "http/transfer_bounds.h"
 
@@ -37,6 +38,8 @@ public:
     void SetJitterSource(JitterSource source) { jitter_ = std::move(source); }
     // Told why and how long the worker waits before each further try.
     void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
+    // Asked for the route before each perform; without one libcurl decides as always.
+    void SetProxyResolver(ProxyResolver resolver) { proxyResolver_ = std::move(resolver); }
 
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.
@@ -68,4 +71,6 @@ private:
     TransferBounds bounds_;
     JitterSource jitter_ = RetryPolicy::DefaultJitter();
     RetryNote retryNote_;
+    std::string url_;
+    ProxyResolver proxyResolver_;
 };

@@ -85,6 +85,9 @@ public:
     // Connections for the package (the downloader's thread count): 1 unless the build asks
     // for more; the size table still decides how many parts a package gets.
     int packageConnections = 1;
+    // Each transfer takes the route of the player's Windows proxy settings (set by the entry
+    // point before the window is created); otherwise libcurl decides, as it always has.
+    bool useSystemProxy = false;
 
     // Trust settings, set by the entry point before the window is created: the version
     // service's public-key pins (empty: none), and whether a package is started only with a

@@ -20,7 +20,9 @@
 #include "loader/loader_wnd.h"
 #include "loader/owned_handle.h"
 #include "loader/package_digest.h"
+#include "loader/proxy_settings.h"
 #include "loader/publisher_settings.h"
+#include "loader/system_proxy.h"
 #include "loader/update_rules.h"
 #include "loader/version_reply.h"
 
@@ -47,6 +49,33 @@ std::string WithoutSecrets(const std::string& url) {
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+// The player's proxy settings for every transfer, each choice in the log (host and port
+// only). The settings live as long as the last transfer that may ask, which can outlive the
+// window.
+ProxyResolver SystemProxyResolver() {
+    auto settings = std::make_shared<SystemProxy>();
+    return [settings](const std::string& url) {
+        const ProxyRoute route = settings->RouteFor(url);
+        if (DiagnosticLog::Enabled()) {
+            const std::string to = loader::HostPortOf(url);
+            switch (route.kind) {
+                case ProxyRoute::Kind::kThroughProxy:
+                    DiagnosticLog::Line("proxy: " + route.hostPort + " for " + to);
+                    break;
+                case ProxyRoute::Kind::kDirect:
+                    DiagnosticLog::Line("proxy: none for " + to +
+                                        " (the proxy settings say direct)");
+                    break;
+                case ProxyRoute::Kind::kLibcurlDecides:
+                    DiagnosticLog::Line("proxy: no proxy settings for " + to +
+                                        ", libcurl's defaults apply");
+                    break;
+            }
+        }
+        return route;
+    };
 }
 
 }  // namespace
@@ -79,6 +108,11 @@ void LoaderWnd::StartUpdate() {
     // must not leave an invisible process behind. Running out is a failed query.
     request.SetBounds(kQueryConnectMs, kQueryStallSeconds, kQueryTotalMs);
     request.SetResultCallback(onDone);
+    if (useSystemProxy) {
+        const ProxyResolver resolver = SystemProxyResolver();
+        request.SetProxyResolver(resolver);
+        downloader.SetProxyResolver(resolver);
+    }
     if (DiagnosticLog::Enabled()) {
         // Each wait before a further try: why, and how long.
         request.SetRetryNote(

@@ -86,6 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         LoaderWnd window;
         window.versionServiceUrl = loader::kVersionServiceUrl;
         window.packageConnections = loader::kPackageConnections;
+        window.useSystemProxy = loader::kSystemProxy;
         window.versionServicePin = loader::kVersionServicePin;
         window.requirePackageSha256 = loader::kRequirePackageSha256;
         if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {

@@ -635,7 +635,7 @@ TEST_F(Downloads, ABusyServiceIsWaitedForAndACancelEndsTheWait) {
 // Mirrors: each host is tried once, in order, until one delivers the whole file; a host
 // that refuses, answers an error, sends a short body or a file of another length than the
 // first host's is left, and nothing of it stays on disk. With all failing, the last host's
-// failure is reported.
+// failure is reported. The progress reached never falls back when the next host starts.
 TEST_F(Downloads, MirrorsAreTriedInOrderUntilOneDeliversTheWholeFile) {
     const std::string refused = "http://127.0.0.1:1/data?size=100000";
     struct Case {
@@ -670,6 +670,13 @@ TEST_F(Downloads, MirrorsAreTriedInOrderUntilOneDeliversTheWholeFile) {
         dltest::DownloadWatch watch(downloader);
         std::vector<std::string> notes;  // the download thread's, read after the result
         downloader.SetRetryNote([&notes](const std::string& note) { notes.push_back(note); });
+        double reached = 0;
+        bool fellBack = false;
+        watch.onProgress = [&reached, &fellBack](double, double done) {
+            fellBack = fellBack || done < reached;
+            reached = done;
+            return 0;
+        };
         downloader.SetDownloadUrl(urls[0]);
         downloader.SetMirrorUrls(std::vector<std::string>(urls.begin() + 1, urls.end()));
         downloader.SetFilePath(target);
@@ -684,6 +691,7 @@ TEST_F(Downloads, MirrorsAreTriedInOrderUntilOneDeliversTheWholeFile) {
             EXPECT_EQ(dltest::ReadFile(target), "kept") << label;
         }
         EXPECT_FALSE(dltest::Exists(target + ".dl")) << label;
+        EXPECT_FALSE(fellBack) << label;
         // Every host left is named, with why.
         std::size_t left = 0;
         for (const std::string& note : notes) {

@@ -9,14 +9,16 @@ and reads what the stand-in programs recorded about how they were started.
 
 Environment (set by ctest and the test script): LOADER_EXE, LOADER_PINNED_EXE,
 LOADER_PIN_PLACEHOLDER, LOADER_EXE_LOGGED and LOADER_EXE_FOUR (the product built with the
-diagnostic log, and with it and four package connections), LOADER_OTHER_EXE and
+diagnostic log, and with it and four package connections), LOADER_EXE_PROXIED (with the log
+and the player's proxy settings), LOADER_OTHER_EXE and
 LOADER_OTHER_PUBLISHER (a loader configured with another client name, Uninstall key, query
 version and channel, and those four, comma-separated), LOADER_BUILTIN_URL, LOADER_PROBE,
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT,
 LOADER_TEST_CERT, DISPLAY, WINEPREFIX, ROOT (the repository).
 
 Index: helpers (server, registry, running, screenshots) | window tests | update flow tests |
-ways out | progress | trust | field options (diagnostic log, package connections)
+ways out | progress | trust | field options (diagnostic log, package connections) | squatting |
+planting | the player's proxy
 """
 
 import base64
@@ -24,6 +26,7 @@ import hashlib
 import json
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -991,6 +994,120 @@ class Planting(LoaderCase):
                 elif name.startswith("run-"):
                     found += Planting.packages([path])
         return found
+
+
+# ---------------------------------------------------------------------------------------------
+# The player's proxy: Internet Settings of the wine prefix's user, a real proxy in front
+# ---------------------------------------------------------------------------------------------
+
+CONNECTIONS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
+
+
+def set_proxy_settings(proxy="", bypass=""):
+    """The user's settings as Internet Options writes them: a proxy for every scheme (flags:
+    direct 1 | proxy 2) and a bypass list."""
+    flags = 1 | (2 if proxy else 0)
+    blob = struct.pack("<III", 0x46, 1, flags)
+    for text in (proxy, bypass, ""):
+        blob += struct.pack("<I", len(text)) + text.encode()
+    blob += bytes(32)
+    quiet([WINE, "reg", "add", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/t",
+           "REG_BINARY", "/d", blob.hex(), "/f"])
+
+
+def clear_proxy_settings():
+    quiet([WINE, "reg", "delete", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/f"])
+
+
+class Proxy(LogFolderCase):
+    def setUp(self):
+        super().setUp()
+        self.proxies = []
+
+    def tearDown(self):
+        clear_proxy_settings()
+        for proc in self.proxies:
+            proc.kill()
+            proc.wait()
+        super().tearDown()
+
+    def start_proxy(self, *args):
+        """A proxy of tests/support started for this case; its port and its request log."""
+        state = tempfile.mkdtemp(dir=self.workdir)
+        script = os.path.join(ENV["ROOT"], "tests", "support", "test_proxy.py")
+        self.proxies.append(subprocess.Popen(["python3", script, "--state-dir", state] + list(args)))
+        port_file = os.path.join(state, "port")
+        for _ in range(200):
+            if os.path.exists(port_file):
+                break
+            time.sleep(0.05)
+        with open(port_file) as f:
+            port = int(f.read())
+        return port, os.path.join(state, "requests.jsonl")
+
+    @staticmethod
+    def went_through(log_path):
+        if not os.path.exists(log_path):
+            return []
+        with open(log_path) as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def install_through(self, exe, package_host="127.0.0.1"):
+        package = installer_bytes()
+        url = package_url(package, self.token + "-pkg").replace("https://127.0.0.1:%s" % ENV["LOADER_TEST_HTTPS_PORT"],
+                                                                "http://%s:%s" % (package_host, ENV["LOADER_TEST_HTTP_PORT"]))
+        self.loader = Loader(service_base(reply(url, "9.9.9.9"), self.token), self.workdir, exe=exe)
+        if os.path.exists(self.loader.records):  # an earlier run's
+            os.remove(self.loader.records)
+        self.loader.start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        records = self.loader.started()
+        self.assertEqual(len(records), 1)
+        with open(unix_path(records[0]["exe"]), "rb") as f:
+            self.assertTrue(f.read() == package, "the package arrived byte for byte")
+
+    def test_every_transfer_takes_the_route_of_the_player_s_settings(self):
+        port, through = self.start_proxy()
+        set_proxy_settings("127.0.0.1:%d" % port, "localhost;<local>")
+        https = "127.0.0.1:%s" % ENV["LOADER_TEST_HTTPS_PORT"]
+        http = "http://127.0.0.1:%s/data?" % ENV["LOADER_TEST_HTTP_PORT"]
+
+        self.install_through(ENV["LOADER_EXE_PROXIED"])
+        seen = self.went_through(through)
+        # The query tunnelled (https), the package's probe and transfer as plain requests.
+        self.assertEqual([r["target"] for r in seen if r["method"] == "CONNECT"], [https])
+        plain = [r for r in seen if r["method"] in ("GET", "HEAD")]
+        self.assertGreaterEqual(len(plain), 2, seen)
+        self.assertTrue(all(r["target"].startswith(http) for r in plain), seen)
+        log = self.read_log()
+        self.assertIn("proxy: 127.0.0.1:%d for %s" % (port, https), log)
+        self.assertIn("proxy: 127.0.0.1:%d for 127.0.0.1:%s" % (port, ENV["LOADER_TEST_HTTP_PORT"]), log)
+
+        # A bypassed host is reached directly; the query still goes through the proxy.
+        self.install_through(ENV["LOADER_EXE_PROXIED"], package_host="localhost")
+        seen_now = self.went_through(through)[len(seen):]
+        self.assertEqual([r["target"] for r in seen_now], [https])
+        self.assertIn("proxy: none for localhost:%s (the proxy settings say direct)"
+                      % ENV["LOADER_TEST_HTTP_PORT"], self.read_log())
+
+        # Built without the option, the loader takes no route from the settings.
+        self.install_through(ENV["LOADER_EXE_LOGGED"])
+        self.assertEqual(len(self.went_through(through)), len(seen) + len(seen_now))
+
+    def test_a_proxy_that_refuses_the_player_is_reported_with_its_status(self):
+        port, through = self.start_proxy("--ask-auth")
+        set_proxy_settings("127.0.0.1:%d" % port)
+        base = service_base(reply(package_url(installer_bytes(), self.token + "-pkg"), "9.9.9.9"),
+                            self.token)
+        self.loader = Loader(base, self.workdir, exe=ENV["LOADER_EXE_PROXIED"]).start()
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        self.assertEqual(self.loader.started(timeout=1), [])
+        self.assertEqual(stats(self.token).get("requests", []), [], "nothing reached the service")
+        log = self.read_log()
+        self.assertRegex(log, r"version query: GET .* -> HTTP \d+, .*\(proxy HTTP 407\)")
+        # The logon's credentials were offered, never written down.
+        self.assertTrue(self.went_through(through))
+        self.assertNotIn("Proxy-Authorization", log)
 
 
 if __name__ == "__main__":
