@@ -1,6 +1,7 @@
 // Retry decisions and waits (see retry_policy.h).
 #include "http/retry_policy.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -44,15 +45,22 @@ bool ParseHttpDate(const std::string& value, long long& seconds) {
     return true;
 }
 
+// The back-off window of the retry-th retry: kBaseMs * 2^retry, at most kLongestWindowMs.
+long BackOffWindowMs(int retry) {
+    long window = kBaseMs;
+    for (int k = 0; k < retry && window < kLongestWindowMs; ++k) window *= 2;
+    return window > kLongestWindowMs ? kLongestWindowMs : window;
+}
+
+// A draw outside [0, 1) (NaN as well) counts as 0.
+double UsableDraw(double draw) {
+    return draw >= 0.0 && draw < 1.0 ? draw : 0.0;
+}
+
 }  // namespace
 
 long JitteredWaitMs(int retry, double draw) {
-    long window = kBaseMs;
-    for (int k = 0; k < retry && window < kLongestWindowMs; ++k) window *= 2;
-    if (window > kLongestWindowMs) window = kLongestWindowMs;
-    if (!(draw >= 0.0)) draw = 0.0;  // NaN as well
-    if (draw >= 1.0) draw = 0.0;
-    return static_cast<long>(draw * static_cast<double>(window));
+    return static_cast<long>(UsableDraw(draw) * static_cast<double>(BackOffWindowMs(retry)));
 }
 
 bool ParseRetryAfter(const std::string& value, long long nowSeconds, long long& delayMs) {
@@ -78,7 +86,12 @@ bool HonoursRetryAfter(long status) {
 }
 
 long RetryAfterWaitMs(long long retryAfterMs, int retry, double draw, long capMs) {
-    const long long wait = retryAfterMs + JitteredWaitMs(retry, draw);
+    if (retryAfterMs < 0) retryAfterMs = 0;
+    if (retryAfterMs > capMs) return capMs;  // also keeps the doubling below from overflowing
+    const long long scaled = retryAfterMs << (retry < 0 ? 0 : retry > 3 ? 3 : retry);
+    const long long window = std::max<long long>(scaled, BackOffWindowMs(retry));
+    const long long wait =
+        scaled + static_cast<long long>(UsableDraw(draw) * static_cast<double>(window));
     return wait > capMs ? capMs : static_cast<long>(wait);
 }
 

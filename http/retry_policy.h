@@ -41,8 +41,10 @@ bool ParseRetryAfter(const std::string& value, long long nowSeconds, long long& 
 bool HonoursRetryAfter(long status);
 
 // The wait for a Retry-After of retryAfterMs on the retry-th retry: never earlier than the
-// service asked, plus jitter so the loaders it sent away do not return together, and never
-// longer than capMs.
+// service asked, and never longer than capMs. A service that is still busy when asked again
+// gets twice as long each time (up to 8 times what it asked), and the jitter spreads the
+// loaders it sent away over at least that long again, so they neither return together nor
+// come back while the overload lasts.
 long RetryAfterWaitMs(long long retryAfterMs, int retry, double draw, long capMs);
 
 // A source of its own (seeded from the clock and the platform's random device), safe to call

@@ -524,8 +524,12 @@ TEST(RetryPolicy, RetryAfterIsSecondsOrAnHttpDateAndIsCapped) {
         }
     }
     // Never before the service asked, jittered after it, never past the cap.
-    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 0, 0.5, 20000), 2500);
-    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 2, 0.0, 20000), 2000);
+    // The jitter spreads over at least as long as the service asked for; a service still busy
+    // when asked again gets twice as long each time, at most eight times what it asked.
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 0, 0.5, 20000), 3000);
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(500, 0, 0.5, 20000), 1000);
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(2000, 1, 0.0, 20000), 4000);
+    EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(1000, 5, 0.25, 20000), 10000);
     EXPECT_EQ(RetryPolicy::RetryAfterWaitMs(999999999000LL, 0, 0.5, 20000), 20000);
     for (long status : {429L, 503L}) EXPECT_TRUE(RetryPolicy::HonoursRetryAfter(status));
     for (long status : {200L, 400L, 404L, 408L, 500L, 502L, 504L}) {
