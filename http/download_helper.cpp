@@ -149,6 +149,7 @@ void DownloadHelper::Perform(void* registryElement) {
     hosts.insert(hosts.end(), mirrors_.begin(), mirrors_.end());
     const std::string firstUrl = url_;
     std::int64_t firstLength = -1;
+    servingHost_ = -1;
     for (std::size_t k = 0; k < hosts.size(); ++k) {
         if (k > 0) {
             if (retryNote_) {
@@ -160,7 +161,9 @@ void DownloadHelper::Perform(void* registryElement) {
             url_ = hosts[k];
             ResetForNextHost();
         }
-        if (!FetchFromHost(firstLength) || !failed_) break;
+        const bool nextMayHelp = FetchFromHost(firstLength);
+        if (!failed_) servingHost_ = static_cast<int>(k);
+        if (!nextMayHelp || !failed_) break;
     }
     url_ = firstUrl;
     Finish(registryElement);

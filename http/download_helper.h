@@ -86,6 +86,8 @@ public:
     int ThreadCount() const { return threadCount_; }
     long HttpStatus() const { return httpStatus_; }
     long ProbeStatus() const { return probeStatus_; }
+    // Which host delivered the last download: 0 for its URL, k for its k-th mirror; -1 none.
+    int ServingHost() const { return servingHost_; }
     double TotalSize() const { return totalSize_; }
     double Downloaded() const { return downloaded_; }
     bool RangesSupported() const { return rangesSupported_; }
@@ -171,6 +173,7 @@ private:
     std::atomic<bool> userCancelled_{false};
     void* progressUser_ = nullptr;
     long httpStatus_ = 0;
+    int servingHost_ = -1;
     long probeStatus_ = 0;  // the size probe's status, kept when a part's replaces httpStatus_
     double totalSize_ = 0;
     double downloaded_ = 0;

@@ -114,6 +114,10 @@ long HttpDownloader::GetHttpStatus() const {
     return helper_ ? helper_->HttpStatus() : 0;
 }
 
+int HttpDownloader::GetServingHost() const {
+    return helper_ ? helper_->ServingHost() : -1;
+}
+
 double HttpDownloader::GetTotalSize() const {
     return helper_ ? helper_->TotalSize() : 0;
 }

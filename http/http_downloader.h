@@ -66,6 +66,8 @@ public:
     // The size probe's status (0 before any answer); GetHttpStatus is the last transfer's.
     long GetProbeHttpStatus() const;
     double GetTotalSize() const;
+    // Which host delivered the last download: 0 for its URL, k for its k-th mirror; -1 none.
+    int GetServingHost() const;
     // Bytes written to the file so far, all parts together.
     double GetDownloadedBytes() const;
     std::string GetErrorText() const;

@@ -140,8 +140,15 @@ private:
     // one required, it must be 64 hexadecimal digits.
     bool PackageChecksumUsable() const;
     // Holds the downloaded package at targetPath and, when a checksum applies, hashes the
-    // held bytes; true when the package may be started.
-    bool HoldAndCheckPackage();
+    // held bytes; true when the package may be started. mismatch: the bytes were hashed and
+    // are not the reply's package.
+    bool HoldAndCheckPackage(bool& mismatch);
+    // Downloads the package (downloadUrl, then packageMirrors) into a new file of the
+    // package folder, from the downloader's thread.
+    void StartPackageDownload();
+    // After a checksum mismatch: the download again from the host after the one that served
+    // it, when there is one (true); the window shows again meanwhile.
+    bool DownloadFromNextHost();
     // Built with the pin or the required checksum: nothing found through a search order is
     // ever started.
     bool SecureBuild() const { return !versionServicePin.empty() || requirePackageSha256; }

@@ -195,20 +195,23 @@ void LoaderWnd::StartUpdate() {
         PostToWindow(WM_CLOSE);
         return;
     }
-    char tempName[kTempNameSize] = {};
-    GetTempFileNameA(packageFolder.Path().c_str(), kTempPrefix, GetTickCount(), tempName);
-    targetPath = tempName;
-
-    downloader.SetDownloadUrl(downloadUrl);
-    downloader.SetMirrorUrls(packageMirrors);
     downloader.SetRequestId(kPackageDownloadId);
     downloader.SetResultCallback(onDone);
     downloader.SetProgressCallback([gate](double total, double done, void* user) {
         std::lock_guard<std::recursive_mutex> hold(gate->lock);
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
     });
-    downloader.SetFilePath(targetPath);
     downloader.SetThreadCount(packageConnections);
+    StartPackageDownload();
+}
+
+void LoaderWnd::StartPackageDownload() {
+    char tempName[kTempNameSize] = {};
+    GetTempFileNameA(packageFolder.Path().c_str(), kTempPrefix, GetTickCount(), tempName);
+    targetPath = tempName;
+    downloader.SetDownloadUrl(downloadUrl);
+    downloader.SetMirrorUrls(packageMirrors);
+    downloader.SetFilePath(targetPath);
     lastPostedPercent_ = -1;
     if (DiagnosticLog::Enabled()) {
         DiagnosticLog::Line("download: " + Quoted(WithoutSecrets(downloadUrl)) + " to " +
@@ -289,8 +292,10 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
     }
     const std::string commandText = loader::LaunchCommandLine(asInstaller);
     if (asInstaller) {
-        if (!HoldAndCheckPackage() || !StartHeldPackage(commandText)) {
+        bool mismatch = false;
+        if (!HoldAndCheckPackage(mismatch) || !StartHeldPackage(commandText)) {
             heldPackage.Discard(targetPath);
+            if (mismatch && DownloadFromNextHost()) return;
         }
         PostToWindow(WM_CLOSE);
         return;
@@ -380,18 +385,38 @@ bool LoaderWnd::PackageChecksumUsable() const {
     return loader::ParseSha256Hex(packageSha256, expected);
 }
 
-bool LoaderWnd::HoldAndCheckPackage() {
+bool LoaderWnd::HoldAndCheckPackage(bool& mismatch) {
+    mismatch = false;
     const bool held = heldPackage.Hold(targetPath);
     // Without a checksum the hold still ties the start to this file (StartHeldPackage).
     if (!packageSha256Named && !requirePackageSha256) return held;
     loader::Sha256Digest expected, actual;
-    const bool ok = held && loader::ParseSha256Hex(packageSha256, expected) &&
-                    heldPackage.ComputeSha256(actual) && actual == expected;
+    const bool hashed = held && loader::ParseSha256Hex(packageSha256, expected) &&
+                        heldPackage.ComputeSha256(actual);
+    const bool ok = hashed && actual == expected;
+    mismatch = hashed && !ok;
     DiagnosticLog::Line(std::string("checksum: ") +
                         (ok     ? "the package matches the reply's sha256"
                          : held ? "the package does not match the reply's sha256, deleted"
                                 : "the package could not be held for the check, deleted"));
     return ok;
+}
+
+bool LoaderWnd::DownloadFromNextHost() {
+    // A host that served other bytes than the reply's checksum names (a stale or damaged
+    // copy on one node) is left like a host that failed; the hosts after it may hold the
+    // right package.
+    const int served = downloader.GetServingHost();
+    if (served < 0 || static_cast<std::size_t>(served) >= packageMirrors.size()) return false;
+    DiagnosticLog::Line("retry: package host " + std::to_string(served + 1) + " of " +
+                        std::to_string(packageMirrors.size() + 1) +
+                        " left (its package does not match the reply's sha256), trying host " +
+                        std::to_string(served + 2));
+    downloadUrl = packageMirrors[static_cast<std::size_t>(served)];
+    packageMirrors.erase(packageMirrors.begin(), packageMirrors.begin() + served + 1);
+    ShowWindow(true);
+    StartPackageDownload();
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -364,6 +364,27 @@ TEST_F(UpdateFlow, APackageFromAMirrorIsStartedWhenTheFirstHostFails) {
     EXPECT_FALSE(testenv::ServerRequests(packageToken).empty());
 }
 
+// A host serving other bytes than the reply's checksum names is left like a failing one.
+TEST_F(UpdateFlow, APackageFailingItsChecksumIsFetchedFromTheNextHost) {
+    const std::string good = InstallerPackage();
+    std::string stale = installerBytes;
+    stale[stale.size() / 2] ^= 0x5a;
+    const std::string staleToken = packageToken + "-stale";
+    std::string reply = Reply(loadertest::StorePackage(stale, staleToken), "1",
+                              "\"" + loadertest::Sha256Hex(installerBytes) + "\"");
+    reply.insert(reply.size() - 1, ",\"mirrors\":[\"" + good + "\"]");
+    ASSERT_TRUE(RunWithReply(reply));
+    ExpectInstallerStarted("");
+    EXPECT_EQ(loadertest::ReadFileBytes(loader->targetPath), installerBytes);
+    EXPECT_FALSE(testenv::ServerRequests(staleToken).empty());
+    // Hidden for the refused package's check, shown again while the next host delivered.
+    int hides = 0;
+    for (const LoggedMessage& m : log.Messages()) {
+        hides += m.message == WM_SHOWWINDOW && m.wParam == FALSE;
+    }
+    EXPECT_EQ(hides, 2);
+}
+
 TEST_F(UpdateFlow, EmptyPackageIsStillHandedOver) {
     const std::string package = testenv::ServerUrl(true, "/data?size=0&token=" + packageToken);
     ASSERT_TRUE(RunWithReply(Reply(package, "1")));
