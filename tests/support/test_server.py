@@ -35,6 +35,8 @@ Query parameters of /data (all optional):
                  of this token; later ones are served cleanly
   after=N        spare the first N requests of this token from those faults (with
                  first=M the faults hit requests N+1 to N+M)
+  for_ms=MS      apply those faults only to requests of this token that arrive within MS
+                 of its first request (a service overloaded for a while, whoever asks)
   token=T        record the request under T for /stats
   hdr=NAME:VAL   extra response header (may repeat), e.g. hdr=Retry-After:2; with first=N
                  (or after=N) it goes only with the faulty replies, like status
@@ -208,6 +210,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             })
         after = max(0, num("after", 0))
         faults_on = seq > after and (num("first", 0) <= 0 or seq <= after + num("first", 0))
+        if token is not None and num("for_ms", 0) > 0:
+            recorded = STATS.get(token)
+            faults_on = faults_on and (recorded[-1]["time"] - recorded[0]["time"]) * 1000 < num("for_ms")
 
         if faults_on and num("delay"):
             time.sleep(num("delay") / 1000.0)

@@ -188,6 +188,12 @@ class ServerTest(unittest.TestCase):
         statuses = [self.get("/data?size=10&status=500&after=2&token=a2")[0].status
                     for _ in range(4)]
         self.assertEqual(statuses, [200, 200, 500, 500])
+        # for_ms: a storm that lasts a while from the token's first request, then ends.
+        path = "/data?size=10&status=503&for_ms=300&token=a3"
+        statuses = [self.get(path)[0].status]
+        time.sleep(0.35)
+        statuses.append(self.get(path)[0].status)
+        self.assertEqual(statuses, [503, 200])
 
     def test_stats_record_method_and_headers_per_token(self):
         self.get("/data?size=10&token=s1", {"Range": "bytes=2-", "X-Test": "yes"})
