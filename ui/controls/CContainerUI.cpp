@@ -11,7 +11,6 @@
 #include "ui/controls/CContainerUI.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "ui/controls/AttributeValue.h"
@@ -326,40 +325,46 @@ void CContainerUI::ProcessScrollBar(RECT rect, int, int heightNeeded) {
     }
     if (verticalBar_ == nullptr) return;
     const int height = SaturateInt(static_cast<long long>(rect.bottom) - rect.top);
-    const int range = SaturateInt(static_cast<long long>(heightNeeded) - height);
-    if (heightNeeded > height && !verticalBar_->IsVisible()) {
+    // How far the content reaches below the view; nothing when it fits.
+    const int range = SaturateInt(std::max(0LL, static_cast<long long>(heightNeeded) - height));
+    if (!verticalBar_->IsVisible()) {
+        if (range == 0) return;
+        // Needed at the full width: shown, and the content laid out again beside it. The bar
+        // then stays for the rest of this layout even if the narrower content fits. Content
+        // need not grow taller as it narrows (wrapped text may measure shorter), and hiding
+        // the bar would widen it back into needing the bar: every layout would undo the one
+        // before. A bar with nothing to scroll is the lesser harm; the content shows whole.
         verticalBar_->SetVisible(true);
         verticalBar_->SetScrollRange(range);
         verticalBar_->SetScrollPos(0);
-        inScrollProcessing_ = true;
+        keepVerticalBar_ = true;
         const RECT again = bounds_;
         SetBounds(again);
-        inScrollProcessing_ = false;
+        keepVerticalBar_ = false;
         return;
     }
-    if (!verticalBar_->IsVisible()) return;
-    if (range > 0 || inScrollProcessing_) {
-        verticalBar_->SetBounds(
-            RECT{rect.right, rect.top, rect.right + verticalBar_->GetFixedWidth(), rect.bottom});
-        if (verticalBar_->GetScrollRange() != range) {
-            const int oldPos = verticalBar_->GetScrollPos();
-            verticalBar_->SetScrollRange(SaturateInt(std::abs(static_cast<long long>(range))));
-            if (verticalBar_->GetScrollRange() == 0) {
-                verticalBar_->SetVisible(false);
-                verticalBar_->SetScrollPos(0);
-            }
-            if (verticalBar_->GetScrollPos() < oldPos) {
-                const RECT again = bounds_;
-                SetBounds(again);
-            }
-        }
+    if (range == 0 && !keepVerticalBar_) {
+        // Fits beside the bar, so it may fit without it: laid out again at the full width,
+        // which shows the bar again, for good, if the content needs it there.
+        verticalBar_->SetVisible(false);
+        verticalBar_->SetScrollPos(0);
+        verticalBar_->SetScrollRange(0);
+        const RECT again = bounds_;
+        SetBounds(again);
         return;
     }
-    verticalBar_->SetVisible(false);
-    verticalBar_->SetScrollPos(0);
-    verticalBar_->SetScrollRange(0);
-    const RECT again = bounds_;
-    SetBounds(again);
+    // Overflowing beside the bar it already has: the bar stays, even where the content would
+    // fit at the full width, so this too comes out the same at every layout.
+    verticalBar_->SetBounds(
+        RECT{rect.right, rect.top, rect.right + verticalBar_->GetFixedWidth(), rect.bottom});
+    if (verticalBar_->GetScrollRange() == range) return;
+    const int oldPos = verticalBar_->GetScrollPos();
+    verticalBar_->SetScrollRange(range);
+    if (verticalBar_->GetScrollPos() < oldPos) {
+        // The children were placed at the old position.
+        const RECT again = bounds_;
+        SetBounds(again);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -103,7 +103,9 @@ protected:
     bool autoDestroy_ = true;
     bool delayedDestroy_ = true;
     bool mouseChild_ = true;
-    bool inScrollProcessing_ = false;
+    // Set while a layout lays the content out again beside a vertical bar it has just shown;
+    // the bar stays for that layout.
+    bool keepVerticalBar_ = false;
     CScrollBarUI* verticalBar_ = nullptr;
     CScrollBarUI* horizontalBar_ = nullptr;
 };

@@ -21,8 +21,11 @@ const UINT kReflectNotify = 0x204E;
 const UINT kReflectCommand = 0x2111;
 const UINT kReflectBase = 0x2000;
 const UINT kDelayedCleanup = WM_APP + 1;
-// A layout that keeps asking for more layout must not hang the window.
-const int kMaxLayoutPasses = 10000;
+// Layout passes in one paint. A tree that settles needs one per subtree marked since the last
+// paint, rarely more than a few; a layout that keeps asking for more would hold the window for
+// as many passes as are allowed. A pass of a text-heavy tree costs a millisecond or two, so
+// eight stay within a frame; what is left waits for the next paint.
+const int kMaxLayoutPasses = 8;
 
 POINT PointOf(LPARAM lParam) {
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -340,10 +343,14 @@ void CWindowManagerUI::Paint() {
                 backgroundDC_.reset();
                 backgroundBitmap_.reset();
             } else {
-                for (int pass = 0; pass < kMaxLayoutPasses; ++pass) {
+                for (int pass = 0;; ++pass) {
                     CControlUI* control = root_->LocateControl(FindNeedsLayout, nullptr,
                                                                LocateVisible | LocateMeFirst);
                     if (control == nullptr) break;
+                    if (pass == kMaxLayoutPasses) {
+                        updateNeeded_ = true;  // another paint follows this one
+                        break;
+                    }
                     const RECT bounds = control->GetBounds();
                     control->SetBounds(bounds);
                 }

@@ -34,6 +34,19 @@ CControlUI* Child(const char* attributes) {
            << "bounds are (" << x.left << "," << x.top << "," << x.right << "," << x.bottom << ")";
 }
 
+// Content 150 high at a width of 200 or more and `narrowHeight` high when narrower: taller
+// when wider, as wrapped text measures under some fonts and widths.
+class CShorterWhenNarrower : public CControlUI {
+public:
+    explicit CShorterWhenNarrower(int narrowHeight) : narrowHeight_(narrowHeight) {}
+    SIZE MeasureSize(SIZE available) override {
+        return SIZE{0, available.cx >= 200 ? 150 : narrowHeight_};
+    }
+
+private:
+    int narrowHeight_;
+};
+
 }  // namespace
 
 TEST(VerticalLayout, FixedChildrenTakeTheirHeightAndFloatsStayOut) {
@@ -346,6 +359,30 @@ TEST(Container, VerticalScrollBarAppearsAndScrolls) {
     root->SetBounds(RECT{0, 0, 200, 100});
     EXPECT_FALSE(bar->IsVisible());  // everything fits again
     EXPECT_EQ(200, a->GetWidth());
+}
+
+TEST(Container, VerticalScrollBarHoldsForContentThatFitsBesideIt) {
+    // Too tall at the full width, so the bar is shown; beside it the content fits, exactly or
+    // with room. Hiding the bar again would make the next layout show it, and so on.
+    for (int narrowHeight : {100, 90}) {
+        SCOPED_TRACE(narrowHeight);
+        HostWnd host;
+        CWindowManagerUI manager;
+        ASSERT_NE(nullptr, host.Open(manager, 200, 100));
+        auto* root = new CVerticalLayoutUI();
+        root->ApplyAttribute("vscrollbar", "true");
+        manager.AttachRoot(root);
+        auto* content = new CShorterWhenNarrower(narrowHeight);
+        root->Add(content);
+        CScrollBarUI* bar = root->GetVerticalScrollBar();
+        for (int pass = 0; pass < 3; ++pass) {
+            root->SetBounds(RECT{0, 0, 200, 100});
+            EXPECT_FALSE(root->NeedsLayout());  // no further pass asked for
+            EXPECT_TRUE(bar->IsVisible());
+            EXPECT_EQ(0, bar->GetScrollRange());  // nothing to scroll beside the bar
+            EXPECT_EQ(200 - bar->GetFixedWidth(), content->GetWidth());
+        }
+    }
 }
 
 TEST(VerticalLayout, DraggingTheSeparatorResizesTheLayout) {
