@@ -144,8 +144,8 @@ private:
     // are not the reply's package.
     bool HoldAndCheckPackage(bool& mismatch);
     // Downloads the package (downloadUrl, then packageMirrors) into a new file of the
-    // package folder, from the downloader's thread.
-    void StartPackageDownload();
+    // package folder, from the downloader's thread; false when the download could not start.
+    bool StartPackageDownload();
     // After a checksum mismatch: the download again from the host after the one that served
     // it, when there is one (true); the window shows again meanwhile.
     bool DownloadFromNextHost();

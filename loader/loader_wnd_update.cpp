@@ -33,6 +33,9 @@ constexpr int kPackageDownloadId = 2;
 constexpr long kQueryConnectMs = 15000;
 constexpr long kQueryStallSeconds = 15;  // under 1 byte/s for this long ends the query
 constexpr long kQueryTotalMs = 30000;
+// How long a finished download's worker may take to become idle after its report (it only
+// leaves the registry).
+constexpr int kWorkerIdleWaitMs = 2000;
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempNameSize = 261;
 
@@ -202,10 +205,10 @@ void LoaderWnd::StartUpdate() {
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
     });
     downloader.SetThreadCount(packageConnections);
-    StartPackageDownload();
+    if (!StartPackageDownload()) PostToWindow(WM_CLOSE);  // as after a failed download
 }
 
-void LoaderWnd::StartPackageDownload() {
+bool LoaderWnd::StartPackageDownload() {
     char tempName[kTempNameSize] = {};
     GetTempFileNameA(packageFolder.Path().c_str(), kTempPrefix, GetTickCount(), tempName);
     targetPath = tempName;
@@ -223,7 +226,7 @@ void LoaderWnd::StartPackageDownload() {
         }
     }
     downloadStarted_ = GetTickCount64();
-    downloader.StartDownload();
+    return downloader.StartDownload() != nullptr;
 }
 
 void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
@@ -414,8 +417,11 @@ bool LoaderWnd::DownloadFromNextHost() {
                         std::to_string(served + 2));
     downloadUrl = packageMirrors[static_cast<std::size_t>(served)];
     packageMirrors.erase(packageMirrors.begin(), packageMirrors.begin() + served + 1);
+    // The worker reports the outcome before it is idle again; a new start in between would be
+    // refused and nothing would ever report.
+    for (int waited = 0; downloader.IsBusy() && waited < kWorkerIdleWaitMs; ++waited) Sleep(1);
+    if (!StartPackageDownload()) return false;
     ShowWindow(true);
-    StartPackageDownload();
     return true;
 }
 
