@@ -56,16 +56,6 @@ std::string Narrow(const std::wstring& path) {
     return lossy ? std::string() : text;
 }
 
-std::wstring Widen(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
-    if (size <= 1) return {};
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, &wide[0], size);
-    wide.resize(static_cast<std::size_t>(size - 1));
-    return wide;
-}
-
 // The folders of earlier runs and the packages in them: every update would otherwise leave its
 // installer behind under ProgramData, which no cleaner empties. Only plain folders named run-*
 // and the plain files in them go; a link, anything a user may have put there before the
@@ -111,7 +101,7 @@ bool PackageFolder::Prepare(const std::string& key) {
         return false;
     }
     const std::unique_ptr<wchar_t, CoTaskFreer> programData(rawProgramData);
-    const std::wstring wideKey = Widen(key);
+    const std::wstring wideKey = loader::Widen(key);
     if (wideKey.empty() || wideKey.find_first_of(L"\\/:") != std::wstring::npos) return false;
 
     PSECURITY_DESCRIPTOR rawSecurity = nullptr;

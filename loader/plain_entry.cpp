@@ -7,8 +7,6 @@
 
 namespace loader {
 
-namespace {
-
 std::wstring Widen(const std::string& text) {
     const int size =
         MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
@@ -18,8 +16,6 @@ std::wstring Widen(const std::string& text) {
     wide.resize(static_cast<std::size_t>(size - 1));
     return wide;
 }
-
-}  // namespace
 
 bool IsPlainEntryAt(HANDLE handle, const std::wstring& path, EntryKind kind, bool singleName) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE || path.empty()) return false;

@@ -13,6 +13,10 @@ namespace loader {
 
 enum class EntryKind { File, Folder };
 
+// text (ANSI code page) as UTF-16; empty when it is empty or not valid in that code page, so
+// a name that cannot be converted exactly is never opened as another.
+std::wstring Widen(const std::string& text);
+
 // Whether handle (opened on the entry itself) is a plain file or folder of the given kind with
 // no reparse point whose final name is path (compared without regard to case). With
 // singleName, a file must also have no second name (a hard link would let it be another's).
