@@ -9,13 +9,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 
+#include "bench/timed_download.h"
 #include "http/http_downloader.h"
 
 #ifdef _WIN32
@@ -37,33 +36,13 @@ struct Run {
 // Starts a download and waits for its result callback.
 Run Download(const std::string& url, const std::string& file, int threads) {
     HttpDownloader downloader;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false, ok = false;
     downloader.SetDownloadUrl(url);
     downloader.SetFilePath(file);
     if (threads > 0) downloader.SetThreadCount(threads);
-    downloader.SetResultCallback([&](int, bool success, const std::string& text) {
-        if (!success) std::fprintf(stderr, "download failed: %s\n", text.c_str());
-        std::lock_guard<std::mutex> guard(mutex);
-        ok = success;
-        finished = true;
-        done.notify_all();
-    });
     Run run;
-    auto t0 = Clock::now();
-    if (!downloader.StartDownload()) return run;
-    {
-        // A download whose probe fails ends without a result callback.
-        std::unique_lock<std::mutex> lock(mutex);
-        while (!done.wait_for(lock, std::chrono::milliseconds(5), [&] { return finished; })) {
-            if (!downloader.IsBusy()) break;
-        }
-    }
-    run.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    while (downloader.IsBusy()) {
-    }
-    run.ok = ok;
+    const double seconds = bench::TimedDownload(downloader);
+    run.ok = seconds >= 0;
+    run.seconds = run.ok ? seconds : 0;
     run.parts = downloader.GetThreadCount();
     return run;
 }

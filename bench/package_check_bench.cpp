@@ -6,12 +6,11 @@
 #include <windows.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
+#include "bench/timed_download.h"
 #include "http/http_downloader.h"
 #include "loader/held_package.h"
 
@@ -22,29 +21,10 @@ using Clock = std::chrono::steady_clock;
 // Seconds of one download, or -1 when it failed.
 double Download(const std::string& url, const std::string& file) {
     HttpDownloader downloader;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false, ok = false;
     downloader.SetDownloadUrl(url);
     downloader.SetFilePath(file);
     downloader.SetThreadCount(1);
-    downloader.SetResultCallback([&](int, bool success, const std::string&) {
-        std::lock_guard<std::mutex> guard(mutex);
-        ok = success;
-        finished = true;
-        done.notify_all();
-    });
-    const auto t0 = Clock::now();
-    if (!downloader.StartDownload()) return -1;
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (!done.wait_for(lock, std::chrono::milliseconds(5), [&] { return finished; })) {
-            if (!downloader.IsBusy()) break;
-        }
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    while (downloader.IsBusy()) Sleep(1);
-    return ok ? seconds : -1;
+    return bench::TimedDownload(downloader);
 }
 
 double ProcessCpuSeconds() {

@@ -9,14 +9,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/timed_download.h"
 #include "http/http_downloader.h"
 #include "http/http_request.h"
 
@@ -52,29 +51,11 @@ int Storm(const std::string& url, int count) {
 double Download(const std::string& url, const std::vector<std::string>& mirrors,
                 const std::string& file) {
     HttpDownloader downloader;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false, ok = false;
     downloader.SetDownloadUrl(url);
     downloader.SetMirrorUrls(mirrors);
     downloader.SetFilePath(file);
     downloader.SetThreadCount(1);
-    downloader.SetResultCallback([&](int, bool success, const std::string& text) {
-        if (!success) std::fprintf(stderr, "download failed: %s\n", text.c_str());
-        std::lock_guard<std::mutex> guard(mutex);
-        ok = success;
-        finished = true;
-        done.notify_all();
-    });
-    const auto t0 = Clock::now();
-    if (!downloader.StartDownload()) return -1;
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        done.wait(lock, [&] { return finished; });
-    }
-    const double seconds = Since(t0);
-    while (downloader.IsBusy()) std::this_thread::yield();
-    return ok ? seconds : -1;
+    return bench::TimedDownload(downloader);
 }
 
 int Failover(const std::string& bad, const std::string& good, const std::string& file,
