@@ -1,14 +1,19 @@
-// The downloader's platform seam: threads that are waited for together, and file positioning
-// past 4 GiB in both builds (the Windows program is 32-bit, where long is 32 bits).
+// The downloader's platform seam: threads that are waited for together, file positioning
+// past 4 GiB in both builds (the Windows program is 32-bit, where long is 32 bits), and the
+// SHA-256 on the processor's instructions against the portable one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "http/platform_file.h"
 #include "http/platform_thread.h"
+#include "http/sha256.h"
 #include "tests/http/download_fixture.h"
 
 namespace {
@@ -83,6 +88,54 @@ TEST(HttpPlatformFile, MoveReplacesAFileButNotAFolderAndDeleteReportsWhatItDid) 
 
     EXPECT_TRUE(PlatformFile::Delete(to));
     EXPECT_FALSE(PlatformFile::Delete(to));
+}
+
+std::string Hex(const Sha256Digest& digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char byte : digest) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
+// Known digests, fed in pieces of every awkward size, and random data of lengths around the
+// block and padding boundaries hashed alike by both implementations, whole and piecewise.
+TEST(HttpSha256, BothImplementationsGiveTheStandardDigests) {
+    const std::string million(1000000, 'a');
+    const struct {
+        std::string input;
+        const char* digest;
+    } known[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (bool allow : {true, false}) {
+        for (const auto& k : known) {
+            for (std::size_t piece : {std::size_t{1}, std::size_t{63}, std::size_t{64},
+                                      std::size_t{65}, std::size_t{100000}}) {
+                Sha256 hash(allow);
+                for (std::size_t at = 0; at < k.input.size(); at += piece) {
+                    hash.Update(k.input.data() + at, std::min(piece, k.input.size() - at));
+                }
+                EXPECT_EQ(Hex(hash.Final()), k.digest) << allow << " " << piece;
+            }
+        }
+    }
+    std::mt19937 random(7);
+    std::string data(5000, '\0');
+    for (char& c : data) c = static_cast<char>(random());
+    for (std::size_t length = 0; length < data.size(); length += length < 300 ? 1 : 97) {
+        Sha256 fast(true), portable(false);
+        fast.Update(data.data(), length / 3);
+        fast.Update(data.data() + length / 3, length - length / 3);
+        portable.Update(data.data(), length);
+        ASSERT_EQ(Hex(fast.Final()), Hex(portable.Final())) << length;
+    }
 }
 
 }  // namespace
