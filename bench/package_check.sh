@@ -1,8 +1,8 @@
-# The package check (CNG SHA-256 of the held package) against the download it follows, both
-# of 256 MiB under wine (sourced by scripts/bench.sh). The download comes from nginx on
-# loopback, once over plain http (the cheapest download there is) and once over https (as
-# the product downloads, through Schannel). The check must cost less than a fifth of the
-# download.
+# The package check against the download, 256 MiB under wine (sourced by scripts/bench.sh):
+# a download hashed as it arrives and then checked, as the loader does, against the same
+# download alone (goal: at most 1.05 times), and the former check of the whole file after the
+# download. From nginx on loopback, over plain http (the cheapest download there is) and over
+# https (as the product downloads, through Schannel).
 pc_dir=$LOADER_BENCH_DIR/package-check
 mkdir -p "$pc_dir/tmp"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pc_dir/key.pem" -out "$pc_dir/cert.pem" \
@@ -29,11 +29,12 @@ pc_nginx=$!
 _cleanups+=("kill $pc_nginx 2>/dev/null; wait $pc_nginx 2>/dev/null")
 sleep 0.5
 pc_out_win=$("$LOADER_WINE" winepath -w "$pc_dir/package.bin")
-echo "== package check: SHA-256 of 256 MiB under wine vs its download (best of 3, seconds)"
+echo "== package check: 256 MiB under wine, verified download vs download alone (best of 3, seconds)"
 for pc_url in "$LOADER_BENCH_URL/256mb.bin" "https://127.0.0.1:$pc_port/256mb.bin"; do
-  read -r pc_download pc_check pc_ratio pc_cpu < <("$ROOT/scripts/wine-run.sh" \
+  read -r pc_download pc_verified pc_ratio pc_check pc_cpu < <("$ROOT/scripts/wine-run.sh" \
     "$BUILD_DIR/$WINDOWS_TREE/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 3 | tr -d '\r')
-  echo "${pc_url%%:*}: download $pc_download s; check $pc_check s ($pc_cpu s of processor);" \
-    "check / download $pc_ratio (must stay below 0.20)"
+  echo "${pc_url%%:*}: download $pc_download s; hashed while downloading and checked" \
+    "$pc_verified s; ratio $pc_ratio (goal: at most 1.05); a check after the download alone" \
+    "would take $pc_check s ($pc_cpu s of processor)"
 done
 rm -f "$pc_dir/package.bin"

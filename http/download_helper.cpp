@@ -108,6 +108,7 @@ void DownloadHelper::ResetTransferState() {
     adoptNextLength_ = false;
     headerText_.clear();
     errorText_.clear();
+    digestValid_ = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -209,12 +210,22 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
     partsSucceeded_ = 0;
     filePosition_ = 0;
     bool threadRefused = false;
+    partReach_.clear();
+    for (const PartRange& range : plan.parts) {
+        partReach_.push_back(PartReach{range.first, range.first, range.last});
+    }
+    restarts_ = 0;
+    hashFile_ = file.get();
+    // Without a hash (the file cannot be read back) the caller checks the file itself.
+    const bool hashing =
+        hashWhileDownloading_ && hasher_.Start(temporary, [this] { return HashableReach(); });
 
     if (plan.parts.size() > 1) {
         std::vector<PlatformThread> threads;
         for (const PartRange& range : plan.parts) {
             auto* part = new DownloadPart;
             part->file = file.get();
+            part->index = threads.size();
             part->nextOffset = range.first;
             part->lastOffset = range.last;
             part->worker = this;
@@ -235,6 +246,20 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         part->file = file.get();
         part->worker = this;
         RunPart(part);
+    }
+    if (hashing) {
+        // Every part has ended: what is complete now is the whole file, or the download failed.
+        const bool partsOk =
+            !threadRefused && partsSucceeded_ == static_cast<int>(plan.parts.size());
+        if (partsOk) {
+            digestValid_ = hasher_.Finish(HashableReach(), digest_);
+        } else {
+            hasher_.Stop();
+        }
+    }
+    {
+        ScopedHttpLock guard(lock_);
+        hashFile_ = nullptr;
     }
     // The last buffered bytes reach the disk only here; if that fails the file is incomplete.
     const bool closed = std::fclose(file.release()) == 0;
@@ -560,6 +585,8 @@ void DownloadHelper::StartOver(DownloadPart& part) {
     // The new body may be shorter than what the file holds already.
     PlatformFile::Truncate(part.file);
     filePosition_ = -1;
+    ++restarts_;
+    if (part.index < partReach_.size()) partReach_[part.index].next = 0;
     downloaded_ -= static_cast<double>(part.nextOffset);
     part.nextOffset = 0;
     validator_.clear();
@@ -723,7 +750,25 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
     }
     worker->downloaded_ += static_cast<double>(written);
     part->nextOffset += static_cast<std::int64_t>(written);
+    if (part->index < worker->partReach_.size()) {
+        worker->partReach_[part->index].next = part->nextOffset;
+    }
     return written;
+}
+
+PrefixHasher::Reach DownloadHelper::HashableReach() {
+    ScopedHttpLock guard(lock_);
+    // What the hasher reads back must be on disk, not in the stream's buffer.
+    if (hashFile_ != nullptr) std::fflush(hashFile_);
+    PrefixHasher::Reach reach;
+    reach.generation = restarts_;
+    for (const PartReach& part : partReach_) {
+        if (part.first != reach.bytes) break;
+        reach.bytes = part.next;
+        // A part that has not reached its last byte leaves a gap before the next one.
+        if (part.last <= 0 || part.next != part.last + 1) break;
+    }
+    return reach;
 }
 
 int DownloadHelper::ReportProgress(void* rawPart, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {

@@ -15,6 +15,7 @@
 
 #include "http/http_callbacks.h"
 #include "http/platform_thread.h"
+#include "http/prefix_hasher.h"
 #include "http/proxy_rule.h"
 #include "http/reply_headers.h"
 #include "http/retry_policy.h"
@@ -32,6 +33,7 @@ using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
 // One part of a download; created by the driver, deleted by RunPart when its transfer ends.
 struct DownloadPart {
     std::FILE* file = nullptr;    // the temporary file, shared by all parts
+    std::size_t index = 0;        // its place in the plan
     std::int64_t nextOffset = 0;  // where the next received byte goes
     std::int64_t lastOffset = 0;  // the part's last byte; -1 to the end; 0 whole, no range
     DownloadHelper* worker = nullptr;
@@ -76,6 +78,14 @@ public:
     void RequestCancel() {
         userCancelled_ = true;
         cancelRequested_ = true;
+    }
+    // Whether the file's SHA-256 is computed while it downloads (see Digest).
+    void SetHashWhileDownloading(bool hash) { hashWhileDownloading_ = hash; }
+    // After a successful download with hashing on: the SHA-256 of the file's bytes as they
+    // were written (through a handle no other may write through); false when none was made.
+    bool Digest(Sha256Digest& digest) const {
+        if (digestValid_) digest = digest_;
+        return digestValid_;
     }
     // Further URLs of the same resource, tried in order after the URL when it fails.
     void SetMirrorUrls(const std::vector<std::string>& urls) { mirrors_ = urls; }
@@ -200,5 +210,21 @@ private:
     JitterSource jitter_ = RetryPolicy::DefaultJitter();
     RetryNote retryNote_;
     ProxyResolver proxyResolver_;
+
+    // Hashing while downloading: how far each part of the plan has written (lock_), how
+    // often the file was cut back to nothing, and the stream the hasher asks to be flushed.
+    struct PartReach {
+        std::int64_t first = 0;
+        std::int64_t next = 0;
+        std::int64_t last = 0;  // as in PartRange
+    };
+    PrefixHasher::Reach HashableReach();
+    bool hashWhileDownloading_ = false;
+    std::vector<PartReach> partReach_;
+    unsigned restarts_ = 0;
+    std::FILE* hashFile_ = nullptr;
+    PrefixHasher hasher_;
+    Sha256Digest digest_{};
+    bool digestValid_ = false;
     ProxyRoute route_;  // the current host's, set before its probe (read by the parts)
 };

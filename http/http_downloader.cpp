@@ -114,6 +114,14 @@ long HttpDownloader::GetHttpStatus() const {
     return helper_ ? helper_->HttpStatus() : 0;
 }
 
+void HttpDownloader::SetHashWhileDownloading(bool hash) {
+    if (helper_) helper_->SetHashWhileDownloading(hash);
+}
+
+bool HttpDownloader::GetSha256(Sha256Digest& digest) const {
+    return helper_ && helper_->Digest(digest);
+}
+
 int HttpDownloader::GetServingHost() const {
     return helper_ ? helper_->ServingHost() : -1;
 }

@@ -10,6 +10,7 @@
 #include "http/http_callbacks.h"
 #include "http/proxy_route.h"
 #include "http/retry_policy.h"
+#include "http/sha256.h"
 
 class DownloadHelper;
 
@@ -55,6 +56,9 @@ public:
     // thread that waits).
     void SetJitterSource(JitterSource source);
     void SetRetryNote(RetryNote note);
+    // Computes the file's SHA-256 while it downloads, from the bytes as written (see
+    // GetSha256); the check after the download then costs next to nothing.
+    void SetHashWhileDownloading(bool hash);
     // Decides each host's route (a proxy or none) before its probe; by default libcurl does.
     void SetProxyResolver(ProxyResolver resolver);
 
@@ -66,6 +70,9 @@ public:
     // The size probe's status (0 before any answer); GetHttpStatus is the last transfer's.
     long GetProbeHttpStatus() const;
     double GetTotalSize() const;
+    // After a successful download with hashing on: its SHA-256; false when none was made
+    // (then the caller must hash the file itself).
+    bool GetSha256(Sha256Digest& digest) const;
     // Which host delivered the last download: 0 for its URL, k for its k-th mirror; -1 none.
     int GetServingHost() const;
     // Bytes written to the file so far, all parts together.

@@ -2,9 +2,11 @@
 #include "http/platform_file.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -20,8 +22,18 @@ bool PlatformFile::MoveReplacing(const std::string& from, const std::string& to)
 }
 
 FileHandle PlatformFile::OpenForWriting(const std::string& path) {
-    std::FILE* file = nullptr;
-    if (fopen_s(&file, path.c_str(), "wb") != 0) return FileHandle();
+    // Shared for reading only: the hash read back beside the download is of the only bytes
+    // that can be in the file.
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return FileHandle();
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return FileHandle();
+    }
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) _close(descriptor);  // closes the handle too
     return FileHandle(file);
 }
 
@@ -31,6 +43,36 @@ bool PlatformFile::Truncate(std::FILE* file) {
 
 int PlatformFile::SeekTo(std::FILE* file, std::int64_t offset) {
     return _fseeki64(file, offset, SEEK_SET);
+}
+
+bool FileReader::Open(const std::string& path) {
+    Close();
+    // Every sharing allowed: the writer holds the file open for writing, and may rename or
+    // delete it once it is done.
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    return true;
+}
+
+void FileReader::Close() {
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
+long long FileReader::ReadAt(std::int64_t offset, void* buffer, std::size_t size) {
+    if (handle_ == -1) return -1;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD read = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(size), &read,
+                  &at)) {
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+    return read;
 }
 
 #else
@@ -53,6 +95,25 @@ bool PlatformFile::Truncate(std::FILE* file) {
 
 int PlatformFile::SeekTo(std::FILE* file, std::int64_t offset) {
     return fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+}
+
+bool FileReader::Open(const std::string& path) {
+    Close();
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    handle_ = descriptor;
+    return true;
+}
+
+void FileReader::Close() {
+    if (handle_ != -1) close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+long long FileReader::ReadAt(std::int64_t offset, void* buffer, std::size_t size) {
+    if (handle_ == -1) return -1;
+    const ssize_t read = pread(static_cast<int>(handle_), buffer, size, static_cast<off_t>(offset));
+    return read;
 }
 
 #endif

@@ -79,11 +79,17 @@ bool ProcessorHasSha() {
     return ssse3 && sse41 && (b & (1u << 29)) != 0;
 }
 
+#ifdef __i386__
+// A 32-bit Windows thread's stack is only 4-byte aligned; the vectors kept on it need 16.
+#define LOADER_ALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define LOADER_ALIGN_STACK
+#endif
+
 // The rounds on the SHA extensions: the state is kept as the two halves ABEF and CDGH that
 // the round instruction works on, four rounds of message schedule per step.
-__attribute__((target("sha,sse4.1,ssse3"))) void ShaNiBlocks(std::uint32_t* state,
-                                                             const unsigned char* data,
-                                                             std::size_t count) {
+__attribute__((target("sha,sse4.1,ssse3"))) LOADER_ALIGN_STACK void ShaNiBlocks(
+    std::uint32_t* state, const unsigned char* data, std::size_t count) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
     __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));

@@ -62,6 +62,11 @@ bool HeldPackage::IsImageOf(HANDLE process) const {
            started.nFileIndexLow == held.nFileIndexLow;
 }
 
+long long HeldPackage::Size() const {
+    LARGE_INTEGER size = {};
+    return IsHeld() && GetFileSizeEx(file_, &size) ? size.QuadPart : -1;
+}
+
 void HeldPackage::Release() {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;

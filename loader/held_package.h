@@ -25,6 +25,8 @@ public:
     // Whether process (with PROCESS_QUERY_LIMITED_INFORMATION) runs the held file's image.
     bool IsImageOf(HANDLE process) const;
     bool IsHeld() const { return file_ != INVALID_HANDLE_VALUE; }
+    // The held file's length in bytes; -1 when none is held.
+    long long Size() const;
     // The SHA-256 of the held file's bytes, from the platform's CNG; false on any failure.
     bool ComputeSha256(loader::Sha256Digest& digest) const;
     void Release();

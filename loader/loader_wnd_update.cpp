@@ -205,6 +205,7 @@ void LoaderWnd::StartUpdate() {
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
     });
     downloader.SetThreadCount(packageConnections);
+    downloader.SetHashWhileDownloading(packageSha256Named || requirePackageSha256);
     if (!StartPackageDownload()) PostToWindow(WM_CLOSE);  // as after a failed download
 }
 
@@ -394,14 +395,22 @@ bool LoaderWnd::HoldAndCheckPackage(bool& mismatch) {
     // Without a checksum the hold still ties the start to this file (StartHeldPackage).
     if (!packageSha256Named && !requirePackageSha256) return held;
     loader::Sha256Digest expected, actual;
+    // Hashed while it downloaded, as written through a handle beside which nobody could
+    // write, in the loader's own folder; held now, it must still be as long as written. Any
+    // doubt (no such hash, another length) and the held bytes are hashed here instead.
+    const bool streamed =
+        held && downloader.GetSha256(actual) &&
+        heldPackage.Size() == static_cast<long long>(downloader.GetDownloadedBytes());
     const bool hashed = held && loader::ParseSha256Hex(packageSha256, expected) &&
-                        heldPackage.ComputeSha256(actual);
+                        (streamed || heldPackage.ComputeSha256(actual));
     const bool ok = hashed && actual == expected;
     mismatch = hashed && !ok;
-    DiagnosticLog::Line(std::string("checksum: ") +
-                        (ok     ? "the package matches the reply's sha256"
-                         : held ? "the package does not match the reply's sha256, deleted"
-                                : "the package could not be held for the check, deleted"));
+    DiagnosticLog::Line(
+        std::string("checksum: ") +
+        (ok     ? "the package matches the reply's sha256"
+         : held ? "the package does not match the reply's sha256, deleted"
+                : "the package could not be held for the check, deleted") +
+        (hashed ? streamed ? " (hashed while downloading)" : " (hashed after the download)" : ""));
     return ok;
 }
 

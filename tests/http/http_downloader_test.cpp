@@ -30,6 +30,7 @@
 #include "http/http_request.h"
 #include "http/https_rule.h"
 #include "http/platform_thread.h"
+#include "http/sha256.h"
 #include "support/server_client.h"
 #include "support/test_env.h"
 #include "tests/http/download_fixture.h"
@@ -473,7 +474,9 @@ TEST_F(Downloads, ATimedOutPartResumesAtItsNextOffset) {
 // already at the target path unless it succeeds. "single" rows fetch 1 MiB in one transfer,
 // "multi" rows 8 MiB in three ranged parts; the probe (the first request) is spared unless
 // the row is about the probe. A changed resource is the generated body shifted by 1000.
-// Nothing is ever written past the resource's length, not even by a failing transfer.
+// Nothing is ever written past the resource's length, not even by a failing transfer. The
+// SHA-256 made while downloading is that of the finished file's bytes (parts that arrive out
+// of order, retries and a file started over included), and there is none after a failure.
 TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
     enum Outcome { kFailure, kOriginal, kChangedVersion };
     struct Row {
@@ -524,6 +527,7 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
         downloader.SetThreadCount(row.multi ? 4 : 1);
         downloader.SetTimeout(row.timeout);
         downloader.SetProbeBounds(2000, 1, 3000);
+        downloader.SetHashWhileDownloading(true);
         Prepare(downloader, "/data?size=" + std::to_string(size) + row.faults +
                                 "&token=" + testenv::UniqueToken("matrix"));
         ASSERT_NE(downloader.StartDownload(), nullptr) << label;
@@ -535,6 +539,8 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
             EXPECT_FALSE(watch.success()) << label;
             EXPECT_FALSE(watch.text().empty()) << label;
             EXPECT_TRUE(dltest::ReadFile(target) == "the installed package") << label;
+            Sha256Digest none;
+            EXPECT_FALSE(downloader.GetSha256(none)) << label;
             continue;
         }
         EXPECT_TRUE(watch.success()) << label << ": " << watch.text();
@@ -543,6 +549,11 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
         EXPECT_EQ(data.size(), changed ? row.changedSize : size) << label;
         EXPECT_EQ(testenv::FirstPatternMismatch(data, changed ? 1000 : 0), std::string::npos)
             << label;
+        Sha256 whole(false);
+        whole.Update(data.data(), data.size());
+        Sha256Digest streamed{};
+        EXPECT_TRUE(downloader.GetSha256(streamed)) << label;
+        EXPECT_TRUE(streamed == whole.Final()) << label;
     }
 }
 

@@ -623,8 +623,10 @@ class FieldOptions(LogFolderCase):
     def test_four_connections_fetch_ten_mebibytes_in_four_ranged_requests(self):
         package = installer_bytes()
         package += bytes((i * 7 + i // 251) & 0xFF for i in range(10 * 1024 * 1024 - len(package)))
-        base = service_base(reply(package_url(package, self.token + "-pkg", "&rate=2000000"),
-                                  "9.9.9.9"), self.token)
+        # With a checksum named, the parts are hashed as they arrive, out of order as they are.
+        body = {"url": package_url(package, self.token + "-pkg", "&rate=2000000"),
+                "version": "9.9.9.9", "sha256": hashlib.sha256(package).hexdigest()}
+        base = service_base(json.dumps(body), self.token)
         self.loader = Loader(base, self.workdir, exe=ENV["LOADER_EXE_FOUR"]).start()
         self.assertEqual(self.loader.wait(timeout=60), 0)
         records = self.loader.started()
@@ -635,6 +637,8 @@ class FieldOptions(LogFolderCase):
                           "bytes=7864317-"])
         with open(unix_path(records[0]["exe"]), "rb") as f:
             self.assertTrue(f.read() == package, "the package arrived byte for byte")
+        self.assertIn("checksum: the package matches the reply's sha256 (hashed while downloading)",
+                      self.read_log())
 
 # ---------------------------------------------------------------------------------------------
 # Squatting: what a program of the user can plant does not stop or redirect the loader
