@@ -32,7 +32,7 @@ pc_out_win=$("$LOADER_WINE" winepath -w "$pc_dir/package.bin")
 echo "== package check: 256 MiB under wine, verified download vs download alone (best of 3, seconds)"
 for pc_url in "$LOADER_BENCH_URL/256mb.bin" "https://127.0.0.1:$pc_port/256mb.bin"; do
   read -r pc_download pc_verified pc_ratio pc_check pc_cpu < <("$ROOT/scripts/wine-run.sh" \
-    "$BUILD_DIR/$WINDOWS_TREE/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 3 | tr -d '\r')
+    "$BUILD_DIR/$WINDOWS_TREE/bench/package_check_bench.exe" "$pc_url" "$pc_out_win" 5 | tr -d '\r')
   echo "${pc_url%%:*}: download $pc_download s; hashed while downloading and checked" \
     "$pc_verified s; ratio $pc_ratio (goal: at most 1.05); a check after the download alone" \
     "would take $pc_check s ($pc_cpu s of processor)"

@@ -20,6 +20,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double ProcessCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 // Seconds of one download, or -1 when it failed. With verify, hashed while it downloads and
 // then held and checked as the loader checks it (digest receives the hash).
 double Download(const std::string& url, const std::string& file, bool verify,
@@ -39,15 +48,6 @@ double Download(const std::string& url, const std::string& file, bool verify,
         }
     }
     return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
 }
 
 // Seconds of holding and hashing file after its download, or -1; cpu receives the processor

@@ -749,10 +749,17 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
         worker->filePosition_ = part->nextOffset;
     }
     worker->downloaded_ += static_cast<double>(written);
-    part->nextOffset += static_cast<std::int64_t>(written);
     if (part->index < worker->partReach_.size()) {
-        worker->partReach_[part->index].next = part->nextOffset;
+        // Bytes that continue the complete prefix go to the hasher as they are: it need not
+        // read them back.
+        if (worker->hashFile_ != nullptr && written > 0 &&
+            worker->ContiguousReach() == part->nextOffset) {
+            worker->hasher_.Offer(part->nextOffset, worker->restarts_, data, written);
+        }
+        worker->partReach_[part->index].next =
+            part->nextOffset + static_cast<std::int64_t>(written);
     }
+    part->nextOffset += static_cast<std::int64_t>(written);
     return written;
 }
 
@@ -762,9 +769,15 @@ PrefixHasher::Reach DownloadHelper::HashableReach() {
     if (hashFile_ != nullptr) std::fflush(hashFile_);
     PrefixHasher::Reach reach;
     reach.generation = restarts_;
+    reach.bytes = ContiguousReach();
+    return reach;
+}
+
+std::int64_t DownloadHelper::ContiguousReach() const {
+    std::int64_t reach = 0;
     for (const PartReach& part : partReach_) {
-        if (part.first != reach.bytes) break;
-        reach.bytes = part.next;
+        if (part.first != reach) break;
+        reach = part.next;
         // A part that has not reached its last byte leaves a gap before the next one.
         if (part.last <= 0 || part.next != part.last + 1) break;
     }

@@ -219,6 +219,8 @@ private:
         std::int64_t last = 0;  // as in PartRange
     };
     PrefixHasher::Reach HashableReach();
+    // How far the file is complete from its first byte, by the parts' reach (lock_).
+    std::int64_t ContiguousReach() const;
     bool hashWhileDownloading_ = false;
     std::vector<PartReach> partReach_;
     unsigned restarts_ = 0;
