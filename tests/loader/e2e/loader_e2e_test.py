@@ -11,7 +11,8 @@ Environment (set by ctest and the test script): LOADER_EXE, LOADER_PINNED_EXE,
 LOADER_PIN_PLACEHOLDER, LOADER_EXE_LOGGED and LOADER_EXE_FOUR (the product built with the
 diagnostic log, and with it and four package connections), LOADER_EXE_PROXIED (with the log
 and the player's proxy settings), LOADER_EXE_FAILURE_SCREEN (with the log and the failure
-screen), LOADER_OTHER_EXE and
+screen), LOADER_EXE_DETAILED (with the log, the failure screen and the detailed skin; empty
+where the tree's skin is not the default one), LOADER_OTHER_EXE and
 LOADER_OTHER_PUBLISHER (a loader configured with another client name, Uninstall key, query
 version and channel, and those four, comma-separated), LOADER_BUILTIN_URL, LOADER_PROBE,
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT,
@@ -26,6 +27,7 @@ import base64
 import hashlib
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -1112,7 +1114,7 @@ class Proxy(LogFolderCase):
 
 
 # ---------------------------------------------------------------------------------------------
-# What the player sees: the failure screen
+# What the player sees: the failure screen, the speed line
 # ---------------------------------------------------------------------------------------------
 
 
@@ -1198,6 +1200,31 @@ class PlayerScreen(LogFolderCase):
         self.assertEqual(len(records), 1)
         self.assertEqual(records[0]["cmdline"], "silenceignore-update")
         self.assertEqual(len(stats(self.token)["requests"]), 2, "the query was asked again")
+
+    def test_the_detailed_skin_shows_speed_and_time_left(self):
+        if not ENV.get("LOADER_EXE_DETAILED"):
+            self.skipTest("the tree's skin is not the default one")
+        rate, size = 150000, 3 << 20
+        self.loader = Loader(self.slow_download(size=size, rate=rate), self.workdir,
+                             exe=ENV["LOADER_EXE_DETAILED"]).start()
+        left, top = wait_window()[:2]
+
+        def speed_pixels(name):
+            """Pixels of the speed line's text colour (the band's background is dark)."""
+            shot = screenshot(os.path.join(self.workdir, name))
+            return sum(1 for y in range(382, 398) for x in range(130, 508)
+                       if shot.at(left + x, top + y)[0] > 120)
+
+        self.assertEqual(speed_pixels("early.png"), 0, "no estimate in the first seconds")
+        time.sleep(7)
+        self.assertGreater(speed_pixels("later.png"), 100)
+        shown = re.findall(r"download: speed line (\d+) KB/s, (\d+):(\d\d) left", self.log_tail())
+        self.assertTrue(shown)
+        for kb, minutes, seconds in shown:
+            self.assertAlmostEqual(int(kb) * 1024, rate, delta=rate * 0.3)
+            self.assertTrue(3 <= int(minutes) * 60 + int(seconds) <= size // rate + 3, shown)
+        probe("escape")
+        self.assertEqual(self.loader.wait(timeout=15), 0)
 
 
 if __name__ == "__main__":
