@@ -103,7 +103,8 @@ bool LoaderWnd::HandleStatusMessage(UINT message, WPARAM wParam) {
         RefreshSpeedLine();
         return true;
     }
-    if (message == TaskbarProgress::ButtonCreatedMessage()) {
+    const UINT buttonCreated = TaskbarProgress::ButtonCreatedMessage();
+    if (buttonCreated != 0 && message == buttonCreated) {
         taskbar_.OnButtonCreated();
         return true;
     }
