@@ -7,9 +7,10 @@
 namespace loader {
 
 bool RateEstimator::Observe(std::uint64_t nowMs, double done, double total) {
-    if (!started_ || done < lastDone_) {
-        // The first report, or a transfer that started over (the next package host): the
-        // bytes before say nothing about this transfer's speed.
+    if (!started_ || done < lastDone_ || !(lastDone_ > 0)) {
+        // The first report, a transfer that started over (the next package host), or one
+        // still waiting for its first byte: the time and bytes before say nothing about this
+        // transfer's speed.
         const bool wasShown = estimate_.ready;
         Reset();
         started_ = true;

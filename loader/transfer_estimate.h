@@ -28,8 +28,8 @@ public:
     static constexpr double kSlowestShownBytesPerSecond = 1.0;
 
     // The transfer's state at nowMs (milliseconds of any steady clock): bytes done of total
-    // (total 0 or less: unknown). True when Estimate() changed. A done smaller than before
-    // (the transfer started over) starts the estimate afresh.
+    // (total 0 or less: unknown). True when Estimate() changed. The estimate starts with the
+    // first byte, and afresh when done is smaller than before (the transfer started over).
     bool Observe(std::uint64_t nowMs, double done, double total);
     const TransferEstimate& Estimate() const { return estimate_; }
     void Reset() { *this = RateEstimator(); }

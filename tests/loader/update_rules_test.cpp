@@ -103,6 +103,14 @@ TEST(UpdateRules, TransferEstimateIsSmoothedAndShownOnlyWhenWorthIt) {
     EXPECT_FALSE(rate.Estimate().ready);
     for (done = 0; now <= 40000; now += 100, done += 10000) rate.Observe(now, done, 0);
     EXPECT_FALSE(rate.Estimate().ready);
+    // The wait for a server's first byte is no part of the transfer's speed.
+    rate.Reset();
+    for (const std::uint64_t first = now + 1500; now < first; now += 100)
+        rate.Observe(now, 0, total);
+    for (done = 0; !rate.Estimate().ready && done < total; now += 100, done += 10000) {
+        rate.Observe(now, done, total);
+    }
+    EXPECT_NEAR(rate.Estimate().bytesPerSecond, 100000, 2000);
 
     EXPECT_EQ(loader::FormatRate(512), "512 B/s");
     EXPECT_EQ(loader::FormatRate(300 * 1024), "300 KB/s");

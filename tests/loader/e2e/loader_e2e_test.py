@@ -1205,7 +1205,8 @@ class PlayerScreen(LogFolderCase):
         if not ENV.get("LOADER_EXE_DETAILED"):
             self.skipTest("the tree's skin is not the default one")
         rate, size = 150000, 3 << 20
-        self.loader = Loader(self.slow_download(size=size, rate=rate), self.workdir,
+        # The package's answers come late: the first look is well before any estimate.
+        self.loader = Loader(self.slow_download(size=size, rate=rate, delay=1500), self.workdir,
                              exe=ENV["LOADER_EXE_DETAILED"]).start()
         left, top = wait_window()[:2]
 
@@ -1216,7 +1217,7 @@ class PlayerScreen(LogFolderCase):
                        if shot.at(left + x, top + y)[0] > 120)
 
         self.assertEqual(speed_pixels("early.png"), 0, "no estimate in the first seconds")
-        time.sleep(7)
+        time.sleep(9)
         self.assertGreater(speed_pixels("later.png"), 100)
         shown = re.findall(r"download: speed line (\d+) KB/s, (\d+):(\d\d) left", self.log_tail())
         self.assertTrue(shown)
