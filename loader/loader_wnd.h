@@ -46,6 +46,7 @@ public:
     static constexpr UINT kProgressMessage = WM_APP + 0x200;  // wParam: percent 0..100
     static constexpr UINT kInstallMessage = WM_APP + 0x201;   // the package is ready to start
     static constexpr UINT kFailureMessage = WM_APP + 0x202;   // wParam: a FailureReason
+    static constexpr UINT kRetryMessage = WM_APP + 0x203;     // the player asked for a retry
 
     // Why a run ends with nothing started, as the failure screen tells the player.
     enum class FailureReason : WPARAM {
@@ -204,6 +205,7 @@ private:
     std::string speedIdleText_;
     std::string speedPattern_;  // the speed line's userdata: "{speed}" and "{left}" filled in
     bool speedTimer_ = false;
+    bool failureShown_ = false;  // a second click on retry, already queued, does nothing
     // The download's bytes as last reported by the worker, for the speed line.
     std::mutex transferFiguresLock_;
     double transferTotal_ = 0;

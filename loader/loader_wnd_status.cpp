@@ -77,7 +77,8 @@ void LoaderWnd::OnNotify(SkinUI::TNoticeUI& notice) {
     if (notice.type != "click" || notice.sender == nullptr) return;
     const std::string name = notice.sender->GetName();
     if (name == kRetryButton) {
-        Retry();
+        // Not from inside the button's own click: the run holds this thread for its query.
+        PostToWindow(kRetryMessage);
     } else if (name == kCloseButton) {
         DiagnosticLog::Line("window: closed from the failure screen");
         PostToWindow(WM_CLOSE);
@@ -87,6 +88,10 @@ void LoaderWnd::OnNotify(SkinUI::TNoticeUI& notice) {
 bool LoaderWnd::HandleStatusMessage(UINT message, WPARAM wParam) {
     if (message == kFailureMessage) {
         ShowFailure(static_cast<FailureReason>(wParam));
+        return true;
+    }
+    if (message == kRetryMessage) {
+        Retry();
         return true;
     }
     if (message == kProgressMessage) {
@@ -142,11 +147,14 @@ void LoaderWnd::ShowFailure(FailureReason reason) {
     ShowControl(kFailureLabel, true);
     ShowControl(kRetryButton, true);
     ShowControl(kCloseButton, true);
+    failureShown_ = true;
     // The package's check hid the window before it failed.
     ShowWindow(true);
 }
 
 void LoaderWnd::Retry() {
+    if (!failureShown_) return;
+    failureShown_ = false;
     DiagnosticLog::Line("window: retry from the failure screen");
     ShowControl(kFailureLabel, false);
     ShowControl(kRetryButton, false);
