@@ -32,8 +32,6 @@ LoaderWnd::~LoaderWnd() {
     gate_->window = nullptr;
 }
 
-void LoaderWnd::OnNotify(SkinUI::TNoticeUI& /*notice*/) {}
-
 SkinUI::CControlUI* LoaderWnd::CreateCustomControl(LPCSTR /*typeName*/) {
     return nullptr;
 }
@@ -43,6 +41,7 @@ SkinUI::CControlUI* LoaderWnd::CreateCustomControl(LPCSTR /*typeName*/) {
 // ---------------------------------------------------------------------------------------------
 
 LRESULT LoaderWnd::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HandleStatusMessage(message, wParam)) return 0;
     if (HandleUpdateMessage(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_CREATE:
@@ -91,6 +90,7 @@ void LoaderWnd::OnCreate() {
     manager.AttachWindow(window);
     SkinUI::CSkinBuilder builder;
     BuildSkin(builder);
+    PrepareStatus();
     StartUpdate();
 }
 

@@ -5,6 +5,9 @@
 // sits in loader_wnd.cpp; the skin in loader_wnd_skin.cpp; discovery in
 // loader_wnd_discovery.cpp; the update flow in loader_wnd_update.cpp.
 //
+// What the player sees beyond the bar (the failure screen, the speed line, the taskbar
+// button) sits in loader_wnd_status.cpp.
+//
 // The update flow needs four things of its window: GetHWND(), ShowWindow(false), the
 // ProgressBar type with SetValue(int), and FindProgressBar(); and the window procedure
 // offers every message to HandleUpdateMessage() first.
@@ -21,6 +24,8 @@
 #include "http/http_request.h"
 #include "loader/held_package.h"
 #include "loader/package_folder.h"
+#include "loader/taskbar_progress.h"
+#include "loader/transfer_estimate.h"
 #include "loader/version_reply.h"
 #include "ui/controls/CProgressUI.h"
 #include "ui/core/CSkinBuilder.h"
@@ -40,6 +45,16 @@ public:
     // from WM_APP + 1, which the window manager posts for its delayed control clean-up.
     static constexpr UINT kProgressMessage = WM_APP + 0x200;  // wParam: percent 0..100
     static constexpr UINT kInstallMessage = WM_APP + 0x201;   // the package is ready to start
+    static constexpr UINT kFailureMessage = WM_APP + 0x202;   // wParam: a FailureReason
+    static constexpr UINT kRetryMessage = WM_APP + 0x203;     // the player asked for a retry
+
+    // Why a run ends with nothing started, as the failure screen tells the player.
+    enum class FailureReason : WPARAM {
+        kNoConnection,  // the version service gave no usable reply
+        kNetworkLogin,  // the network answered with its sign-in page
+        kDownload,      // the package could not be downloaded (or not into a safe folder)
+        kChecksum,      // the package, or the reply's checksum, was refused
+    };
 
     LoaderWnd();
     ~LoaderWnd();
@@ -50,7 +65,7 @@ public:
     LPCSTR WindowClassName() const override { return "UIMainFrame"; }
     UINT ClassStyle() const override { return CS_DBLCLKS; }
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Every notification is ignored: nothing in the skin is meant to be clicked.
+    // Clicks on the failure screen's buttons; every other notification is ignored.
     void OnNotify(SkinUI::TNoticeUI& notice) override;
     // The skin names no tag of its own.
     SkinUI::CControlUI* CreateCustomControl(LPCSTR typeName) override;
@@ -106,6 +121,11 @@ public:
     loader::QueryFailure queryFailure = loader::QueryFailure::None;
     // The downloaded package from its check until the window is gone.
     HeldPackage heldPackage;
+    // Where the run would end with nothing started, the window stays with the reason and the
+    // skin's retry and close buttons (set by the entry point before the window is created).
+    bool failureScreen = false;
+    // The taskbar button shows the download's progress (set by the entry point).
+    bool taskbarProgress = false;
 
 private:
     // What transfer callbacks go through: they may run on the download worker after this
@@ -127,6 +147,25 @@ private:
     void ApplyRoundRegion();
     LRESULT CaptionHitTest(LPARAM lParam);
     void FillMaximisedInfo(MINMAXINFO* info);
+
+    // ---- what the player sees (loader_wnd_status.cpp) ----
+    // After the skin is built: the skin's initial texts and value, the taskbar button.
+    void PrepareStatus();
+    // Messages of the failure screen, the speed line and the taskbar button; true when
+    // message was consumed. The progress message is only looked at.
+    bool HandleStatusMessage(UINT message, WPARAM wParam);
+    // The run ends with nothing started: with the failure screen on, the window stays and
+    // says why; otherwise it closes. From any thread.
+    void EndWithNothingStarted(FailureReason reason);
+    void ShowFailure(FailureReason reason);
+    // Everything from the version query on, again, after the player asked for it.
+    void Retry();
+    // Shows or hides the skin's control of that name, when there is one.
+    void ShowControl(const char* name, bool visible);
+    // The download's figures for the speed line, from the download worker.
+    void NoteTransferProgress(double total, double done);
+    void RefreshSpeedLine();
+    void StopSpeedLine();
 
     // The update flow's own messages; true when message was one of them (and consumed).
     bool HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -160,4 +199,18 @@ private:
     // The percentage last posted to the window; -1 before the first report of a download.
     int lastPostedPercent_ = -1;
     ULONGLONG downloadStarted_ = 0;  // GetTickCount64 when the download began
+
+    // The skin's initial bar value and speed line, shown again when a run starts afresh.
+    int skinProgressValue_ = 0;
+    std::string speedIdleText_;
+    std::string speedPattern_;  // the speed line's userdata: "{speed}" and "{left}" filled in
+    bool speedTimer_ = false;
+    bool failureShown_ = false;  // a second click on retry, already queued, does nothing
+    // The download's bytes as last reported by the worker, for the speed line.
+    std::mutex transferFiguresLock_;
+    double transferTotal_ = 0;
+    double transferDone_ = 0;
+    loader::RateEstimator rate_;
+    ULONGLONG speedLogged_ = 0;  // GetTickCount64 of the last speed line in the log
+    TaskbarProgress taskbar_;
 };

@@ -182,20 +182,27 @@ void LoaderWnd::StartUpdate() {
                                       ")");
     }
 
+    if (failureScreen && queryFailure != loader::QueryFailure::None) {
+        // Nothing to start and nothing known to download: the player is told why.
+        EndWithNothingStarted(queryFailure == loader::QueryFailure::WebPage
+                                  ? FailureReason::kNetworkLogin
+                                  : FailureReason::kNoConnection);
+        return;
+    }
     // Download branch: the package goes to a file named after the tick count (a non-zero
     // unique number: nothing is created or probed) in the loader's own folder.
     installMode = true;
     if (!PackageChecksumUsable()) {
         // Nothing that arrived could ever be started: end as a failed download ends.
         DiagnosticLog::Line("checksum: the reply names no usable sha256, nothing is downloaded");
-        PostToWindow(WM_CLOSE);
+        EndWithNothingStarted(FailureReason::kChecksum);
         return;
     }
     // The package goes to the loader's own folder, where nobody else can write, link or
     // plant: without one nothing is downloaded, as after a failed download.
     if (!packageFolder.Prepare(loader::kUninstallKey)) {
         DiagnosticLog::Line("download: no private package folder could be made safe");
-        PostToWindow(WM_CLOSE);
+        EndWithNothingStarted(FailureReason::kDownload);
         return;
     }
     downloader.SetRequestId(kPackageDownloadId);
@@ -206,7 +213,7 @@ void LoaderWnd::StartUpdate() {
     });
     downloader.SetThreadCount(packageConnections);
     downloader.SetHashWhileDownloading(packageSha256Named || requirePackageSha256);
-    if (!StartPackageDownload()) PostToWindow(WM_CLOSE);  // as after a failed download
+    if (!StartPackageDownload()) EndWithNothingStarted(FailureReason::kDownload);
 }
 
 bool LoaderWnd::StartPackageDownload() {
@@ -245,12 +252,14 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
                     loader::QueryFailureReason(queryFailure) + " (HTTP " + std::to_string(status) +
                     (headers.contentType.empty() ? "" : ", " + headers.contentType) + ")");
             }
-            PostToWindow(WM_CLOSE);
+            // With the failure screen, StartUpdate tells the player once it knows that no
+            // installed client can be started instead.
+            if (!failureScreen) PostToWindow(WM_CLOSE);
             return;
         }
     }
     if (!ok) {
-        PostToWindow(WM_CLOSE);
+        EndWithNothingStarted(FailureReason::kDownload);
         return;
     }
     if (id != kVersionQueryId) {
@@ -266,7 +275,7 @@ void LoaderWnd::OnTransferDone(int id, int ok, const std::string& text) {
             DiagnosticLog::Line("version reply: not valid JSON (error at byte " +
                                 std::to_string(reply.errorOffset) + ")");
         }
-        PostToWindow(WM_CLOSE);
+        if (!failureScreen) PostToWindow(WM_CLOSE);
         return;
     }
     if (DiagnosticLog::Enabled()) {
@@ -300,6 +309,8 @@ void LoaderWnd::LaunchTarget(bool asInstaller) {
         if (!HoldAndCheckPackage(mismatch) || !StartHeldPackage(commandText)) {
             heldPackage.Discard(targetPath);
             if (mismatch && DownloadFromNextHost()) return;
+            EndWithNothingStarted(mismatch ? FailureReason::kChecksum : FailureReason::kDownload);
+            return;
         }
         PostToWindow(WM_CLOSE);
         return;
@@ -439,6 +450,7 @@ bool LoaderWnd::DownloadFromNextHost() {
 // ---------------------------------------------------------------------------------------------
 
 int LoaderWnd::OnTransferProgress(double total, double done, void* /*user*/) {
+    NoteTransferProgress(total, done);
     // Only changes are posted (about a hundred per download), so the window's queue never
     // fills up and drops the install or close message behind them. Reports never overlap.
     const int percent = static_cast<int>(loader::ProgressPercent(total, done));

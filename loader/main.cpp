@@ -87,6 +87,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         window.versionServiceUrl = loader::kVersionServiceUrl;
         window.packageConnections = loader::kPackageConnections;
         window.useSystemProxy = loader::kSystemProxy;
+        window.failureScreen = loader::kFailureScreen;
+        window.taskbarProgress = loader::kTaskbarProgress;
         window.versionServicePin = loader::kVersionServicePin;
         window.requirePackageSha256 = loader::kRequirePackageSha256;
         if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {

@@ -13,10 +13,14 @@
 #     loader started, with which command line and "INSTALLPATH";
 #   - stops everything it started.
 #
-#   ./scripts/demo.sh [--current] [--tamper] [--port N] [--size MB] [--rate KB/s]
+#   ./scripts/demo.sh [--current] [--tamper] [--skin detailed] [--port N] [--size MB] [--rate KB/s]
 #     --current   the installed client is current: the loader starts it with "ignore-update"
 #                 instead of downloading
 #     --tamper    the served package's bytes differ from the reply's checksum: nothing starts
+#     --skin detailed
+#                 the loader with skins/detailed (speed and time left under the bar), the
+#                 failure screen and the taskbar progress; with --tamper it shows why nothing
+#                 started until the demo ends it with Escape
 #     --port      the demo service's port (default 18443; built into the demo loader)
 #     --size      package size in MB (default 6)      --rate  download rate limit (default 1500)
 set -euo pipefail
@@ -28,14 +32,21 @@ tamper=0
 port=${DEMO_PORT:-18443}
 size_mb=6
 rate_kb=1500
+skin=""
 while [ $# -gt 0 ]; do
   case $1 in
     --current) mode=current ;;
     --tamper) tamper=1 ;;
+    --skin)
+      case $2 in
+        detailed) skin=detailed ;;
+        *) echo "unknown skin: $2 (there is: detailed)" >&2; exit 2 ;;
+      esac
+      shift ;;
     --port) port=$2; shift ;;
     --size) size_mb=$2; shift ;;
     --rate) rate_kb=$2; shift ;;
-    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -58,14 +69,22 @@ mkdir -p "$cert"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$cert/key.pem" -out "$cert/cert.pem" \
   -days 2 -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
   >/dev/null 2>&1
+# The tree is configured anew each time: each choice is set whether given or not.
+if [ "$skin" = detailed ]; then
+  skin_options=(-DLOADER_SKIN_DIR="$ROOT/skins/detailed" -DLOADER_FAILURE_SCREEN=ON
+    -DLOADER_TASKBAR_PROGRESS=ON)
+else
+  skin_options=(-DLOADER_SKIN_DIR="$ROOT/resources" -DLOADER_FAILURE_SCREEN=OFF
+    -DLOADER_TASKBAR_PROGRESS=OFF)
+fi
 pin="sha256//$(openssl x509 -in "$cert/cert.pem" -pubkey -noout | openssl pkey -pubin -outform der |
   openssl dgst -sha256 -binary | base64)"
 cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$WINDOWS_ARCH-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DLOADER_DEPS_PREFIX="$curl_prefix" -DLOADER_CURL_PREFIX="$curl_prefix" \
   -DLOADER_DEPS_INCLUDE="$DEPS_INCLUDE" -DLOADER_VERSION_SERVICE_URL="$service_url" \
-  -DLOADER_VERSION_SERVICE_PIN="$pin" -DLOADER_REQUIRE_PACKAGE_SHA256=ON \
+  -DLOADER_VERSION_SERVICE_PIN="$pin" -DLOADER_REQUIRE_PACKAGE_SHA256=ON "${skin_options[@]}" \
   >"$tree.configure.log" 2>&1 || { cat "$tree.configure.log"; exit 1; }
-say "building loader.exe for $WINDOWS_ARCH Windows (tree $tree) for $service_url, pinned to $pin, package checksum required"
+say "building loader.exe for $WINDOWS_ARCH Windows (tree $tree) for $service_url, pinned to $pin, package checksum required${skin:+, skin $skin}"
 cmake --build "$tree" -j"$(nproc)" --target loader window_probe standin_installer \
   standin_client_v1_0_0_9 standin_client_v2_3_0_11
 fixtures=$tree/tests/loader/fixtures
@@ -182,6 +201,10 @@ if [ -n "$geometry" ]; then
     import -window root -crop "$crop" +repage "$shot" 2>/dev/null && echo "  $shot"
     sleep 0.7
   done
+  if kill -0 $loader_pid 2>/dev/null && [ "$skin" = detailed ]; then
+    say "the loader shows why nothing started (failure screen); the demo ends it with Escape"
+    "$ROOT/scripts/wine-run.sh" "$tree/tests/loader/window_probe.exe" escape >/dev/null || true
+  fi
 else
   say "the loader window was not seen (it may have finished at once)"
 fi

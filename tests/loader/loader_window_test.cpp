@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "loader/loader_wnd.h"
+#include "loader/taskbar_progress.h"
 #include "loader_test_support.h"
 #include "ui/controls/CControlUI.h"
 
@@ -15,6 +16,77 @@ namespace {
 bool QuitPosted() {
     MSG msg;
     return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+// The shell's taskbar interface as a record of the button's last state and value.
+class FakeTaskbar : public ITaskbarList3 {
+public:
+    ULONG refs = 1;
+    int state = -1;  // no call yet
+    ULONGLONG value = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE SetProgressValue(HWND, ULONGLONG done, ULONGLONG whole) override {
+        value = done * 100 / whole;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetProgressState(HWND, TBPFLAG flags) override {
+        state = flags;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HrInit() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE AddTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetActiveAlt(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MarkFullscreenWindow(HWND, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterTab(HWND, HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnregisterTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTabOrder(HWND, HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTabActive(HWND, HWND, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ThumbBarAddButtons(HWND, UINT, LPTHUMBBUTTON) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ThumbBarUpdateButtons(HWND, UINT, LPTHUMBBUTTON) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ThumbBarSetImageList(HWND, HIMAGELIST) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetOverlayIcon(HWND, HICON, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailTooltip(HWND, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailClip(HWND, RECT*) override { return E_NOTIMPL; }
+};
+
+// The button shows the state last asked for once the shell's interface is there, and the
+// interface is released with the button's owner; without a window nothing is shown.
+TEST(TaskbarButton, ShowsTheDownloadsStateOnceTheButtonExists) {
+    FakeTaskbar shell;
+    {
+        TaskbarProgress button;
+        button.Attach(GetDesktopWindow());
+        button.ShowProgress(40);
+        shell.AddRef();
+        button.Use(&shell);
+        EXPECT_EQ(shell.state, TBPF_NORMAL);
+        EXPECT_EQ(shell.value, 40u);
+        button.ShowProgress(140);
+        EXPECT_EQ(shell.value, 100u);
+        button.ShowError();
+        EXPECT_EQ(shell.state, TBPF_ERROR);
+        button.Clear();
+        EXPECT_EQ(shell.state, TBPF_NOPROGRESS);
+    }
+    EXPECT_EQ(shell.refs, 1u);
+    FakeTaskbar unasked;
+    {
+        TaskbarProgress button;
+        unasked.AddRef();
+        button.Use(&unasked);
+        button.ShowProgress(40);
+    }
+    EXPECT_EQ(unasked.state, -1);
+    EXPECT_EQ(unasked.refs, 1u);
 }
 
 class LoaderWindow : public ::testing::Test {

@@ -3,10 +3,12 @@
 #include "loader/update_rules.h"
 
 #include "loader/proxy_settings.h"
+#include "loader/transfer_estimate.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
@@ -66,6 +68,60 @@ TEST(UpdateRules, ProgressPercentTruncatesAndStaysWithinBounds) {
     EXPECT_EQ(ProgressPercent(10, inf), 100u);
     EXPECT_EQ(ProgressPercent(1e-300, 1e300), 100u);
     EXPECT_EQ(ProgressPercent(1, 1e30), 100u);
+}
+
+// Speed and time left: a steady transfer, a change of speed, a new start, an unknown size.
+TEST(UpdateRules, TransferEstimateIsSmoothedAndShownOnlyWhenWorthIt) {
+    loader::RateEstimator rate;
+    const double total = 10e6;
+    double done = 0;
+    std::uint64_t now = 0;
+    int changes = 0;
+    // 100 000 bytes/s in reports every 100 ms: nothing before the warm-up, then at most two
+    // new figures a second.
+    for (; now <= 1900; now += 100, done += 10000) {
+        changes += rate.Observe(now, done, total);
+        EXPECT_FALSE(rate.Estimate().ready) << now;
+    }
+    for (; now <= 6000; now += 100, done += 10000) changes += rate.Observe(now, done, total);
+    EXPECT_LE(changes, 13);
+    ASSERT_TRUE(rate.Estimate().ready);
+    EXPECT_NEAR(rate.Estimate().bytesPerSecond, 100000, 1000);
+    EXPECT_NEAR(rate.Estimate().secondsLeft, (total - done) / 100000, 0.5);
+    // Twice the speed: smoothed at first, followed within a few time constants.
+    for (std::uint64_t until = now + 1000; now <= until; now += 100, done += 20000) {
+        rate.Observe(now, done, total);
+    }
+    EXPECT_GT(rate.Estimate().bytesPerSecond, 110000);
+    EXPECT_LT(rate.Estimate().bytesPerSecond, 180000);
+    for (std::uint64_t until = now + 12000; now <= until; now += 100, done += 20000) {
+        rate.Observe(now, done, total);
+    }
+    EXPECT_NEAR(rate.Estimate().bytesPerSecond, 200000, 4000);
+    // The next host starts from its first byte; a transfer of unknown size has no time left.
+    EXPECT_TRUE(rate.Observe(now, 0, total));
+    EXPECT_FALSE(rate.Estimate().ready);
+    for (done = 0; now <= 40000; now += 100, done += 10000) rate.Observe(now, done, 0);
+    EXPECT_FALSE(rate.Estimate().ready);
+    // The wait for a server's first byte is no part of the transfer's speed.
+    rate.Reset();
+    for (const std::uint64_t first = now + 1500; now < first; now += 100)
+        rate.Observe(now, 0, total);
+    for (done = 0; !rate.Estimate().ready && done < total; now += 100, done += 10000) {
+        rate.Observe(now, done, total);
+    }
+    EXPECT_NEAR(rate.Estimate().bytesPerSecond, 100000, 2000);
+
+    EXPECT_EQ(loader::FormatRate(512), "512 B/s");
+    EXPECT_EQ(loader::FormatRate(300 * 1024), "300 KB/s");
+    EXPECT_EQ(loader::FormatRate(1.5 * 1024 * 1024), "1.5 MB/s");
+    EXPECT_EQ(loader::FormatDuration(6.2), "0:07");
+    EXPECT_EQ(loader::FormatDuration(750), "12:30");
+    EXPECT_EQ(loader::FormatDuration(3723), "1:02:03");
+    loader::TransferEstimate shown;
+    shown.bytesPerSecond = 2048;
+    shown.secondsLeft = 65;
+    EXPECT_EQ(loader::FillEstimate("{speed} - {left} left {x}", shown), "2 KB/s - 1:05 left {x}");
 }
 
 // Internet Settings' lists as players' machines hold them: per-scheme entries, bare ones,

@@ -10,7 +10,9 @@ and reads what the stand-in programs recorded about how they were started.
 Environment (set by ctest and the test script): LOADER_EXE, LOADER_PINNED_EXE,
 LOADER_PIN_PLACEHOLDER, LOADER_EXE_LOGGED and LOADER_EXE_FOUR (the product built with the
 diagnostic log, and with it and four package connections), LOADER_EXE_PROXIED (with the log
-and the player's proxy settings), LOADER_OTHER_EXE and
+and the player's proxy settings), LOADER_EXE_FAILURE_SCREEN (with the log and the failure
+screen), LOADER_EXE_DETAILED (with the log, the failure screen and the detailed skin; empty
+where the tree's skin is not the default one), LOADER_OTHER_EXE and
 LOADER_OTHER_PUBLISHER (a loader configured with another client name, Uninstall key, query
 version and channel, and those four, comma-separated), LOADER_BUILTIN_URL, LOADER_PROBE,
 LOADER_TEST_FIXTURES, LOADER_SKIN_ART, LOADER_TEST_HTTP_PORT, LOADER_TEST_HTTPS_PORT,
@@ -18,13 +20,14 @@ LOADER_TEST_CERT, DISPLAY, WINEPREFIX, ROOT (the repository).
 
 Index: helpers (server, registry, running, screenshots) | window tests | update flow tests |
 ways out | progress | trust | field options (diagnostic log, package connections) | squatting |
-planting | the player's proxy
+planting | the player's proxy | what the player sees (failure screen)
 """
 
 import base64
 import hashlib
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -1112,6 +1115,121 @@ class Proxy(LogFolderCase):
         # The logon's credentials were offered, never written down.
         self.assertTrue(self.went_through(through))
         self.assertNotIn("Proxy-Authorization", log)
+
+
+# ---------------------------------------------------------------------------------------------
+# What the player sees: the failure screen, the speed line
+# ---------------------------------------------------------------------------------------------
+
+
+def skin_text(name):
+    """The text of the default skin's control called name."""
+    with open(os.path.join(ENV["ROOT"], "resources", "skin.xml"), encoding="utf-8") as f:
+        for line in f:
+            if 'name="%s"' % name in line:
+                return line.split(' text="', 1)[1].split('"', 1)[0]
+    raise KeyError(name)
+
+
+class PlayerScreen(LogFolderCase):
+    def start_failing(self, base):
+        """Runs the failure screen's build until its screen shows; returns the shown text."""
+        if self.loader is not None:
+            self.loader.kill()  # after a failed case: one loader per session
+        self.clear_log_dir()
+        self.loader = Loader(base, self.workdir, exe=ENV["LOADER_EXE_FAILURE_SCREEN"]).start()
+        deadline = time.time() + 30
+        while "window: failure screen" not in self.log_tail() and time.time() < deadline:
+            self.assertIsNone(self.loader.proc.poll(), "the loader ended")
+            time.sleep(0.2)
+        line = self.log_tail().split("window: failure screen, ")[1].splitlines()[0]
+        self.assertIsNotNone(wait_window())
+        time.sleep(0.5)
+        return line.split('"')[1]
+
+    def log_tail(self):
+        path = os.path.join(self.log_dir, "loader.log")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode("gbk").split("start: loader")[-1]
+
+    def refused_package(self, name):
+        """A reply naming the installer's checksum and the bytes stored under name."""
+        body = {"url": server_url("/data?stored=%s&token=%s-pkg" % (name, self.token)),
+                "version": "9.9.9.9", "sha256": hashlib.sha256(installer_bytes()).hexdigest()}
+        return service_base(json.dumps(body), self.token)
+
+    def test_a_run_that_ends_with_nothing_says_why_and_offers_retry_and_close(self):
+        portal = server_url("/data?ctype=text/html&body=%3Chtml%3Esign%20in%3C/html%3E&tail=")
+        failed = service_base(reply(server_url("/data?size=3000&status=404"), "9.9.9.9"), self.token)
+        # name: (version service, the skin's text shown, its full-width glyphs, the way out)
+        cases = {
+            "refused package": (self.refused_package(store(b"other bytes")), "failure_checksum", 7,
+                                ("escape",)),
+            "unreachable service": ("https://127.0.0.1:1/Home/version/", "failure_connect", 9,
+                                    ("sysclose",)),
+            "sign-in page": (portal, "failure_login", 6, ("escape",)),
+            "failed download": (failed, "failure_download", 4, ("click", 487, 378)),
+        }
+        for name, (base, text, glyphs, way_out) in cases.items():
+            with self.subTest(case=name):
+                self.assertEqual(self.start_failing(base), skin_text(text))
+                shot = screenshot(os.path.join(self.workdir, "failure.png"))
+                left, top = wait_window()[:2]
+                # The reason in the label's warm colour, alone: the bar beside it is hidden.
+                warm = [x for y in range(369, 387) for x in range(20, 360)
+                        if shot.at(left + x, top + y)[0] > 110 and
+                        shot.at(left + x, top + y)[0] > shot.at(left + x, top + y)[2] + 40]
+                self.assertAlmostEqual(max(warm) - min(warm), glyphs * 14, delta=8)
+                # The two buttons' borders.
+                for x in (372, 452):
+                    self.assertTrue(close(shot.at(left + x, top + 378), (0xC6, 0x99, 0x5E)), x)
+                began = time.time()
+                probe(*way_out)
+                self.assertEqual(self.loader.wait(timeout=15), 0)
+                self.assertLess(time.time() - began, 5)
+                self.assertEqual(self.loader.started(timeout=0.2), [])
+
+    def test_retry_installs_the_package_once_the_server_is_fixed(self):
+        name = store(b"a stale copy")
+        self.assertEqual(self.start_failing(self.refused_package(name)), skin_text("failure_checksum"))
+        request = urllib.request.Request(server_url("/store?name=" + name, https=False),
+                                         data=installer_bytes(), method="POST")
+        urllib.request.urlopen(request, timeout=10).close()
+        probe("taskbar")  # the shell's interface is taken here (wine's answers as stubs)
+        probe("click", 407, 378)
+        self.assertEqual(self.loader.wait(timeout=60), 0)
+        records = self.loader.started()
+        self.assertEqual(len(records), 1)
+        self.assertEqual(records[0]["cmdline"], "silenceignore-update")
+        self.assertEqual(len(stats(self.token)["requests"]), 2, "the query was asked again")
+
+    def test_the_detailed_skin_shows_speed_and_time_left(self):
+        if not ENV.get("LOADER_EXE_DETAILED"):
+            self.skipTest("the tree's skin is not the default one")
+        rate, size = 150000, 3 << 20
+        # The package's answers come late: the first look is well before any estimate.
+        self.loader = Loader(self.slow_download(size=size, rate=rate, delay=1500), self.workdir,
+                             exe=ENV["LOADER_EXE_DETAILED"]).start()
+        left, top = wait_window()[:2]
+
+        def speed_pixels(name):
+            """Pixels of the speed line's text colour (the band's background is dark)."""
+            shot = screenshot(os.path.join(self.workdir, name))
+            return sum(1 for y in range(382, 398) for x in range(130, 508)
+                       if shot.at(left + x, top + y)[0] > 120)
+
+        self.assertEqual(speed_pixels("early.png"), 0, "no estimate in the first seconds")
+        time.sleep(9)
+        self.assertGreater(speed_pixels("later.png"), 100)
+        shown = re.findall(r"download: speed line (\d+) KB/s, (\d+):(\d\d) left", self.log_tail())
+        self.assertTrue(shown)
+        for kb, minutes, seconds in shown:
+            self.assertAlmostEqual(int(kb) * 1024, rate, delta=rate * 0.3)
+            self.assertTrue(3 <= int(minutes) * 60 + int(seconds) <= size // rate + 3, shown)
+        probe("escape")
+        self.assertEqual(self.loader.wait(timeout=15), 0)
 
 
 if __name__ == "__main__":

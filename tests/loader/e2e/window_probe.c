@@ -4,6 +4,8 @@
  *                     prints "left top right bottom clientwidth clientheight" (screen)
  *   hittest X Y       sends WM_NCHITTEST for the client point (X, Y); prints the answer
  *   escape            posts the Escape key press
+ *   click X Y         posts a left click (move, press, release) at the client point (X, Y)
+ *   taskbar           sends what the shell sends once the window's taskbar button exists
  *   sysclose          posts the system close command
  *   minrestore        minimises the window, then restores it; prints "ok"
  *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
@@ -102,6 +104,15 @@ int main(int argc, char** argv) {
         LRESULT answer =
             SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM((short)point.x, (short)point.y));
         printf("%ld\n", (long)answer);
+    } else if (strcmp(command, "click") == 0 && argc > 3) {
+        LPARAM point = MAKELPARAM(atoi(argv[2]), atoi(argv[3]));
+        PostMessageA(window, WM_MOUSEMOVE, 0, point);
+        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(window, WM_LBUTTONUP, 0, point);
+        printf("ok\n");
+    } else if (strcmp(command, "taskbar") == 0) {
+        SendMessageA(window, RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
+        printf("ok\n");
     } else if (strcmp(command, "escape") == 0) {
         PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         printf("ok\n");
