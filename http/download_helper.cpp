@@ -10,6 +10,7 @@
 #include "http/download_helper.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <list>
 #include <utility>
@@ -42,6 +43,15 @@ const char kChanged[] = "The file on the server changed during the download";
 const char kTooLong[] = "The server sent more bytes than the size it reported";
 const char kShortBody[] = "The download ended before the size the server reported";
 const char kOtherLength[] = "This host's file has another length than the first host's";
+// How often an unfinished download records what it has on disk for a later run: the record
+// costs a sync of the data written meanwhile, and a run cut off loses at most this much.
+constexpr long long kCheckpointMs = 2000;
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 const char kBusy[] = "The server stayed too busy to send the download (it asked to retry later)";
 
 // Sizes up to 2^53 bytes stay exact in the doubles that carry sizes and progress.
@@ -197,35 +207,79 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         return true;
     }
 
-    const std::string temporary = filePath_ + ".dl";
-    PlatformFile::Delete(temporary);
-    FileHandle file = PlatformFile::OpenForWriting(temporary);
+    const std::string temporary = journal_.Enabled() ? journal_.PartialPath() : filePath_ + ".dl";
+    // Bytes an earlier run kept, when they are of this very resource.
+    ResumeJournal::Ranges kept;
+    if (journal_.Enabled()) {
+        std::string why;
+        kept = rangesSupported_ && measured ? journal_.Kept(url_, validator_, expectedSize_, why)
+                                            : journal_.Kept(url_, std::string(), -1, why);
+        resumeText_ = kept.empty() ? "not resumed (" + why + ")" : std::string();
+    }
+    if (kept.empty()) PlatformFile::Delete(temporary);
+    FileHandle file = kept.empty() ? PlatformFile::OpenForWriting(temporary)
+                                   : PlatformFile::OpenForResuming(temporary);
     if (!file) {
         errorText_ = kOpenFailed;
         return false;  // no other host can help
     }
 
-    const DownloadPlan plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
+    // The plan: the parts of the table, or each range the kept bytes leave out, with the
+    // kept ranges among them as parts already complete.
+    DownloadPlan plan;
+    partReach_.clear();
+    std::vector<std::size_t> reachOfPart;
+    if (kept.empty()) {
+        plan = PlanDownload(totalSize_, threadCount_, rangesSupported_);
+        for (const PartRange& range : plan.parts) {
+            reachOfPart.push_back(partReach_.size());
+            partReach_.push_back(PartReach{range.first, range.first, range.last});
+        }
+    } else {
+        std::int64_t at = 0;
+        kept.emplace_back(expectedSize_, expectedSize_);  // the end, as a range of nothing
+        for (const auto& range : kept) {
+            if (range.first > at) {
+                plan.parts.push_back(PartRange{at, range.first - 1});
+                reachOfPart.push_back(partReach_.size());
+                partReach_.push_back(PartReach{at, at, range.first - 1});
+            }
+            if (range.second > range.first) {
+                partReach_.push_back(PartReach{range.first, range.second, range.second - 1});
+            }
+            at = range.second;
+        }
+        kept.pop_back();
+        plan.partCount = static_cast<int>(plan.parts.size());
+        std::int64_t keptBytes = 0;
+        for (const auto& range : kept)
+            keptBytes += range.first < range.second ? range.second - range.first : 0;
+        ScopedHttpLock guard(lock_);
+        downloaded_ = static_cast<double>(keptBytes);
+        resourceSize_ = expectedSize_;
+        resumeText_ = "resumed: " + std::to_string(keptBytes) + " bytes kept from an earlier run";
+    }
     threadCount_ = plan.partCount;
     partsSucceeded_ = 0;
-    filePosition_ = 0;
+    filePosition_ = kept.empty() ? 0 : -1;
     bool threadRefused = false;
-    partReach_.clear();
-    for (const PartRange& range : plan.parts) {
-        partReach_.push_back(PartReach{range.first, range.first, range.last});
-    }
     restarts_ = 0;
-    hashFile_ = file.get();
     // Without a hash (the file cannot be read back) the caller checks the file itself.
     const bool hashing =
         hashWhileDownloading_ && hasher_.Start(temporary, [this] { return HashableReach(); });
+    {
+        ScopedHttpLock guard(lock_);
+        openFile_ = file.get();
+        hashing_ = hashing;
+    }
+    lastCheckpointMs_ = NowMs();
 
-    if (plan.parts.size() > 1) {
+    if (plan.parts.size() > 1 || !kept.empty()) {
         std::vector<PlatformThread> threads;
         for (const PartRange& range : plan.parts) {
             auto* part = new DownloadPart;
             part->file = file.get();
-            part->index = threads.size();
+            part->index = reachOfPart[threads.size()];
             part->nextOffset = range.first;
             part->lastOffset = range.last;
             part->worker = this;
@@ -257,14 +311,20 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
             hasher_.Stop();
         }
     }
+    failed_ = threadRefused || partsSucceeded_ != static_cast<int>(plan.parts.size());
+    // Unfinished: what is on disk stays for the next run, unless the server's resource is
+    // not the one those bytes came from.
+    const bool keep = failed_ && journal_.Enabled() && errorText_ != kChanged &&
+                      errorText_ != kWrongRange && errorText_ != kTooLong;
+    if (keep) Checkpoint(true);
     {
         ScopedHttpLock guard(lock_);
-        hashFile_ = nullptr;
+        openFile_ = nullptr;
+        hashing_ = false;
     }
     // The last buffered bytes reach the disk only here; if that fails the file is incomplete.
     const bool closed = std::fclose(file.release()) == 0;
 
-    failed_ = threadRefused || partsSucceeded_ != static_cast<int>(plan.parts.size());
     if (threadRefused) {
         errorText_ = kThreadFailed;
     } else if (!failed_ && !closed) {
@@ -272,12 +332,14 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         errorText_ = kCloseFailed;
     }
     if (!failed_) {
+        journal_.Forget();
         if (!PlatformFile::MoveReplacing(temporary, filePath_)) {
             failed_ = true;
             errorText_ = kMoveFailed;
             PlatformFile::Delete(temporary);
         }
-    } else {
+    } else if (!keep) {
+        if (journal_.Enabled()) journal_.Discard();
         PlatformFile::Delete(temporary);
     }
     return failed_ && !threadRefused && !userCancelled_;
@@ -752,8 +814,7 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
     if (part->index < worker->partReach_.size()) {
         // Bytes that continue the complete prefix go to the hasher as they are: it need not
         // read them back.
-        if (worker->hashFile_ != nullptr && written > 0 &&
-            worker->ContiguousReach() == part->nextOffset) {
+        if (worker->hashing_ && written > 0 && worker->ContiguousReach() == part->nextOffset) {
             worker->hasher_.Offer(part->nextOffset, worker->restarts_, data, written);
         }
         worker->partReach_[part->index].next =
@@ -766,11 +827,52 @@ size_t DownloadHelper::WritePartData(char* data, size_t size, size_t count, void
 PrefixHasher::Reach DownloadHelper::HashableReach() {
     ScopedHttpLock guard(lock_);
     // What the hasher reads back must be on disk, not in the stream's buffer.
-    if (hashFile_ != nullptr) std::fflush(hashFile_);
+    if (openFile_ != nullptr) std::fflush(openFile_);
     PrefixHasher::Reach reach;
     reach.generation = restarts_;
     reach.bytes = ContiguousReach();
     return reach;
+}
+
+ResumeJournal::Ranges DownloadHelper::WrittenRanges() const {
+    std::vector<PartReach> parts = partReach_;
+    std::sort(parts.begin(), parts.end(),
+              [](const PartReach& a, const PartReach& b) { return a.first < b.first; });
+    ResumeJournal::Ranges ranges;
+    for (const PartReach& part : parts) {
+        if (part.next <= part.first) continue;
+        if (!ranges.empty() && ranges.back().second == part.first) {
+            ranges.back().second = part.next;
+        } else {
+            ranges.emplace_back(part.first, part.next);
+        }
+    }
+    return ranges;
+}
+
+void DownloadHelper::Checkpoint(bool force) {
+    if (!journal_.Enabled()) return;
+    const long long now = NowMs();
+    if (!force && now - lastCheckpointMs_ < kCheckpointMs) return;
+    if (checkpointing_.exchange(true)) return;  // another part is at it
+    lastCheckpointMs_ = now;
+    ResumeJournal::Ranges ranges;
+    std::FILE* file = nullptr;
+    std::string validator;
+    std::int64_t length;
+    {
+        ScopedHttpLock guard(lock_);
+        file = openFile_;
+        // Only what reached the file counts: the stream's buffer first.
+        if (file != nullptr && std::fflush(file) == 0) ranges = WrittenRanges();
+        validator = validator_;
+        length = expectedSize_;
+    }
+    // The data on the disk before the record that promises it; the other parts write on.
+    if (file != nullptr && PlatformFile::SyncData(file)) {
+        journal_.Save(url_, validator, length, ranges);
+    }
+    checkpointing_ = false;
 }
 
 std::int64_t DownloadHelper::ContiguousReach() const {
@@ -790,6 +892,7 @@ int DownloadHelper::ReportProgress(void* rawPart, curl_off_t, curl_off_t, curl_o
     // libcurl calls this about once a second even while no data arrives, so a cancel ends a
     // stalled transfer too.
     if (worker->cancelRequested_) return 1;
+    worker->Checkpoint(false);
     ScopedHttpLock guard(worker->lock_);
     if (!worker->progressCallback_) return 0;
     return worker->progressCallback_(worker->totalSize_,

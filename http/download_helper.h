@@ -18,6 +18,7 @@
 #include "http/prefix_hasher.h"
 #include "http/proxy_rule.h"
 #include "http/reply_headers.h"
+#include "http/resume_journal.h"
 #include "http/retry_policy.h"
 #include "http/transfer_bounds.h"
 
@@ -87,6 +88,16 @@ public:
         if (digestValid_) digest = digest_;
         return digestValid_;
     }
+    // Keeps an unfinished download for a later run: the partial file at partialPath (instead
+    // of the file path plus ".dl") and its record at recordPath, for a resource that must turn
+    // out to be identity. The next download with the same identity goes on from the bytes
+    // kept when the server still has the same version. Empty paths: nothing is kept.
+    void SetResume(const std::string& partialPath, const std::string& recordPath,
+                   const std::string& identity) {
+        journal_.Configure(partialPath, recordPath, identity);
+    }
+    // What became of kept bytes in the last download, for the log; empty when not resuming.
+    const std::string& ResumeText() const { return resumeText_; }
     // Further URLs of the same resource, tried in order after the URL when it fails.
     void SetMirrorUrls(const std::vector<std::string>& urls) { mirrors_ = urls; }
 
@@ -219,12 +230,22 @@ private:
         std::int64_t last = 0;  // as in PartRange
     };
     PrefixHasher::Reach HashableReach();
+    // The byte ranges written so far, touching ones joined (lock_).
+    ResumeJournal::Ranges WrittenRanges() const;
+    // Records what is on disk for a later run: at most every few seconds from the parts'
+    // progress reports, and once more when the download ends unfinished (force).
+    void Checkpoint(bool force);
     // How far the file is complete from its first byte, by the parts' reach (lock_).
     std::int64_t ContiguousReach() const;
     bool hashWhileDownloading_ = false;
     std::vector<PartReach> partReach_;
     unsigned restarts_ = 0;
-    std::FILE* hashFile_ = nullptr;
+    std::FILE* openFile_ = nullptr;  // the stream being written (lock_)
+    bool hashing_ = false;           // the hasher takes what is written (lock_)
+    ResumeJournal journal_;
+    std::string resumeText_;
+    std::atomic<bool> checkpointing_{false};
+    std::atomic<long long> lastCheckpointMs_{0};
     PrefixHasher hasher_;
     Sha256Digest digest_{};
     bool digestValid_ = false;

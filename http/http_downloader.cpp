@@ -122,6 +122,15 @@ bool HttpDownloader::GetSha256(Sha256Digest& digest) const {
     return helper_ && helper_->Digest(digest);
 }
 
+void HttpDownloader::SetResume(const std::string& partialPath, const std::string& recordPath,
+                               const std::string& identity) {
+    if (helper_) helper_->SetResume(partialPath, recordPath, identity);
+}
+
+std::string HttpDownloader::GetResumeText() const {
+    return helper_ ? helper_->ResumeText() : std::string();
+}
+
 int HttpDownloader::GetServingHost() const {
     return helper_ ? helper_->ServingHost() : -1;
 }

@@ -59,6 +59,11 @@ public:
     // Computes the file's SHA-256 while it downloads, from the bytes as written (see
     // GetSha256); the check after the download then costs next to nothing.
     void SetHashWhileDownloading(bool hash);
+    // Keeps an unfinished download for a later run (the partial file at partialPath, its
+    // record at recordPath), for a resource that must turn out to be identity (see
+    // DownloadHelper::SetResume); empty paths keep nothing, as by default.
+    void SetResume(const std::string& partialPath, const std::string& recordPath,
+                   const std::string& identity);
     // Decides each host's route (a proxy or none) before its probe; by default libcurl does.
     void SetProxyResolver(ProxyResolver resolver);
 
@@ -73,6 +78,9 @@ public:
     // After a successful download with hashing on: its SHA-256; false when none was made
     // (then the caller must hash the file itself).
     bool GetSha256(Sha256Digest& digest) const;
+    // What became of kept bytes in the last download ("resumed: ..." or "not resumed (why)");
+    // empty when not resuming.
+    std::string GetResumeText() const;
     // Which host delivered the last download: 0 for its URL, k for its k-th mirror; -1 none.
     int GetServingHost() const;
     // Bytes written to the file so far, all parts together.

@@ -25,6 +25,20 @@ public:
     // Opens for binary writing, truncating; null on failure. Until it is closed, no other
     // handle may write to the file (Windows), so what is hashed as it is written stays so.
     static FileHandle OpenForWriting(const std::string& path);
+    // Opens an existing file (or makes a new one) for binary writing without cutting it, with
+    // the same sharing as OpenForWriting; null on failure.
+    static FileHandle OpenForResuming(const std::string& path);
+    // What was written to the file (not what waits in the stream's buffer, which is the
+    // caller's to flush) on the disk itself, as a power cut would find it; false on failure.
+    // Safe beside writes of other threads.
+    static bool SyncData(std::FILE* file);
+    // The file's length, or -1.
+    static std::int64_t Size(const std::string& path);
+    // Replaces path with text in one step: written and synced beside it first, then renamed
+    // over it, so a reader finds the old text or the new, never a mixture.
+    static bool ReplaceDurably(const std::string& path, const std::string& text);
+    // Up to limit bytes of a small file; false when it cannot be read or is longer.
+    static bool ReadSmall(const std::string& path, std::size_t limit, std::string& text);
     // Flushes the stream and cuts the file to length 0; false when that failed.
     static bool Truncate(std::FILE* file);
     // Positions the stream from its start; 0 on success, like fseek.

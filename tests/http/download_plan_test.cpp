@@ -1,6 +1,7 @@
 // The split of a download: the part-count table at its boundaries, the byte ranges, and the
-// 64-bit offsets for resources past 4 GiB.
+// 64-bit offsets for resources past 4 GiB; and the record a download keeps to be resumed.
 #include "http/download_plan.h"
+#include "http/resume_record.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,56 @@ TEST(DownloadPlanSplit, ResourcesPastFourGibibytesSplitWithSixtyFourBitOffsets) 
         EXPECT_EQ(plan.parts[i].last, i < 9 ? (i + 1) * partSize - 1 : -1) << i;
     }
     EXPECT_GT(plan.parts[9].first, INT64_C(4294967296));
+}
+
+// The record reads back exactly as written; anything else (cut short, ranges out of order,
+// overlapping or past the length, fields missing or with line breaks) is no record at all.
+TEST(ResumeRecord, ReadsBackAsWrittenAndRefusesAnythingElse) {
+    ResumeRecord record;
+    record.identity = "9f86d081 1.2.0.4";
+    record.url = "https://cdn.example/Setup.exe?a=1 b";
+    record.validator = "\"abc\"";
+    record.length = INT64_C(5000000000);
+    record.ranges = {{0, 100}, {200, 300}, {INT64_C(4999999000), INT64_C(5000000000)}};
+    const std::string text = FormatResumeRecord(record);
+    ResumeRecord read;
+    ASSERT_TRUE(ParseResumeRecord(text, read));
+    EXPECT_EQ(read.identity, record.identity);
+    EXPECT_EQ(read.url, record.url);
+    EXPECT_EQ(read.validator, record.validator);
+    EXPECT_EQ(read.length, record.length);
+    EXPECT_EQ(read.ranges, record.ranges);
+    EXPECT_EQ(read.KeptBytes(), 1200);
+
+    auto with = [&text](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        changed.replace(changed.find(from), from.size(), to);
+        return changed;
+    };
+    const std::string bad[] = {
+        text.substr(0, text.size() - 1),             // cut short
+        text.substr(0, text.find("end")),            // no end line
+        with("loader-resume 1", "loader-resume 2"),  //
+        with("range 200 300", "range 50 300"),       // overlapping
+        with("range 200 300", "range 100 300"),      // touching: one range
+        with("range 200 300", "range 300 300"),      // empty
+        with("range 0 100", "range 0 5000000001"),   // past the length
+        with("length 5000000000", "length -1"),      //
+        with("length 5000000000", "length 5e9"),     //
+        with("range 0 100", "range 0 0x64"),         //
+        with("validator \"abc\"", "validator "),     // missing
+        with("url https", "uri https"),              //
+        with("range 0 100\n", "range 0 100\nlength 1\n"),
+        std::string(70000, 'x'),
+    };
+    for (const std::string& text : bad) {
+        ResumeRecord untouched;
+        untouched.length = 7;
+        EXPECT_FALSE(ParseResumeRecord(text, untouched)) << text;
+        EXPECT_EQ(untouched.length, 7);
+    }
+    record.url = "https://a\r\nrange 0 1";
+    EXPECT_EQ(FormatResumeRecord(record), "");
 }
 
 }  // namespace

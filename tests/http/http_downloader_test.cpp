@@ -14,6 +14,8 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -554,6 +556,94 @@ TEST_F(Downloads, FaultMatrixEndsByteExactOrReported) {
         Sha256Digest streamed{};
         EXPECT_TRUE(downloader.GetSha256(streamed)) << label;
         EXPECT_TRUE(streamed == whole.Final()) << label;
+    }
+}
+
+// Resuming across runs: a download cut off keeps its bytes and a record of them; the next
+// download of the same resource asks only for what is missing (one range per gap, with
+// If-Range), ends byte-exact and hashes the kept bytes too. A changed resource or another
+// package's record starts over, and a finished download leaves neither file behind.
+TEST_F(Downloads, AnUnfinishedDownloadIsResumedByTheNextRunOfTheSameResource) {
+    struct Row {
+        const char* name;
+        bool multi;
+        const char* faults;          // first run: the cut; the second run comes after it
+        const char* secondIdentity;  // the second run's identity
+        bool resumes;
+        bool changedVersion;  // the second run finds another version
+    } const rows[] = {
+        {"cut off", false, "&drop=300000&after=1&first=1", "pkg", true, false},
+        {"cut off", true, "&drop=300000&after=1&first=1", "pkg", true, false},
+        {"changed on the server", false, "&drop=300000&after=1&first=1&changed_at=3", "pkg", false,
+         true},
+        {"another package", false, "&drop=300000&after=1&first=1", "other", false, false},
+    };
+    for (const Row& row : rows) {
+        const std::string label = std::string(row.name) + (row.multi ? " (multi)" : " (single)");
+        const size_t size = row.multi ? 8388608 : 1048576;
+        const std::string token = testenv::UniqueToken("resume");
+        const std::string partial = dir.File("kept.part"), record = dir.File("kept.state");
+        const std::string query =
+            "/data?size=" + std::to_string(size) + "&etag=1" + row.faults + "&token=" + token;
+        std::remove(target.c_str());
+        {
+            HttpDownloader first;
+            dltest::DownloadWatch watch(first);
+            first.SetThreadCount(row.multi ? 4 : 1);
+            first.SetResume(partial, record, "pkg");
+            Prepare(first, query);
+            ASSERT_NE(first.StartDownload(), nullptr) << label;
+            ASSERT_TRUE(watch.WaitForResult()) << label;
+            ASSERT_FALSE(watch.success()) << label;
+            EXPECT_TRUE(dltest::Exists(partial)) << label;
+            EXPECT_TRUE(dltest::Exists(record)) << label;
+            EXPECT_FALSE(dltest::Exists(target)) << label;
+        }
+        const std::size_t requestsBefore = GetRanges(token).size();
+        HttpDownloader second;
+        dltest::DownloadWatch watch(second);
+        second.SetThreadCount(row.multi ? 4 : 1);
+        second.SetResume(partial, record, row.secondIdentity);
+        second.SetHashWhileDownloading(true);
+        Prepare(second, query);
+        ASSERT_NE(second.StartDownload(), nullptr) << label;
+        ASSERT_TRUE(watch.WaitForResult()) << label;
+        ASSERT_TRUE(watch.success()) << label << ": " << watch.text();
+        const std::string data = dltest::ReadFile(target);
+        ASSERT_EQ(data.size(), size) << label;
+        EXPECT_EQ(testenv::FirstPatternMismatch(data, row.changedVersion ? 1000 : 0),
+                  std::string::npos)
+            << label;
+        Sha256 whole(false);
+        whole.Update(data.data(), data.size());
+        Sha256Digest streamed{};
+        EXPECT_TRUE(second.GetSha256(streamed) && streamed == whole.Final()) << label;
+        EXPECT_FALSE(dltest::Exists(partial)) << label;
+        EXPECT_FALSE(dltest::Exists(record)) << label;
+
+        const std::vector<std::string> ranges = GetRanges(token);
+        const std::vector<std::string> now(ranges.begin() + requestsBefore, ranges.end());
+        EXPECT_EQ(second.GetResumeText().rfind(row.resumes ? "resumed: " : "not resumed (", 0), 0u)
+            << label << ": " << second.GetResumeText();
+        if (!row.resumes) {
+            // The whole resource again, as one transfer.
+            EXPECT_EQ(now, std::vector<std::string>{""}) << label;
+            continue;
+        }
+        // Only the missing bytes: every range asked for starts past the first run's cut of
+        // its part, and together they are well short of the whole.
+        std::int64_t asked = 0;
+        ASSERT_FALSE(now.empty()) << label;
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            ASSERT_EQ(now[k].rfind("bytes=", 0), 0u) << label << ": " << now[k];
+            const std::size_t dash = now[k].find('-');
+            const std::int64_t from = std::stoll(now[k].substr(6, dash - 6));
+            const std::int64_t to = std::stoll(now[k].substr(dash + 1));
+            asked += to - from + 1;
+        }
+        EXPECT_GT(asked, 0) << label;
+        EXPECT_LT(asked, static_cast<std::int64_t>(size)) << label;
+        EXPECT_LE(asked + 300000, static_cast<std::int64_t>(size)) << label;
     }
 }
 
