@@ -227,6 +227,7 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
     // The plan: the parts of the table, or each range the kept bytes leave out, with the
     // kept ranges among them as parts already complete.
     DownloadPlan plan;
+    std::int64_t keptBytes = 0;
     partReach_.clear();
     std::vector<std::size_t> reachOfPart;
     if (kept.empty()) {
@@ -251,9 +252,7 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         }
         kept.pop_back();
         plan.partCount = static_cast<int>(plan.parts.size());
-        std::int64_t keptBytes = 0;
-        for (const auto& range : kept)
-            keptBytes += range.first < range.second ? range.second - range.first : 0;
+        for (const auto& range : kept) keptBytes += range.second - range.first;
         ScopedHttpLock guard(lock_);
         downloaded_ = static_cast<double>(keptBytes);
         resourceSize_ = expectedSize_;
@@ -312,6 +311,11 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         }
     }
     failed_ = threadRefused || partsSucceeded_ != static_cast<int>(plan.parts.size());
+    if (keptBytes > 0) {
+        ScopedHttpLock guard(lock_);
+        resumeText_ += ", " + std::to_string(static_cast<std::int64_t>(downloaded_) - keptBytes) +
+                       " bytes fetched";
+    }
     // Unfinished: what is on disk stays for the next run, unless the server's resource is
     // not the one those bytes came from.
     const bool keep = failed_ && journal_.Enabled() && errorText_ != kChanged &&

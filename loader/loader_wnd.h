@@ -126,6 +126,9 @@ public:
     bool failureScreen = false;
     // The taskbar button shows the download's progress (set by the entry point).
     bool taskbarProgress = false;
+    // An unfinished download of a package the reply names by its checksum is kept in the
+    // publisher's folder, and the next run goes on from it (set by the entry point).
+    bool resumeDownloads = false;
 
 private:
     // What transfer callbacks go through: they may run on the download worker after this
@@ -182,6 +185,9 @@ private:
     // held bytes; true when the package may be started. mismatch: the bytes were hashed and
     // are not the reply's package.
     bool HoldAndCheckPackage(bool& mismatch);
+    // With resumeDownloads: where the download is kept across runs, and for which package;
+    // nothing is kept for a package the reply does not name by its checksum.
+    void ConfigureResume();
     // Downloads the package (downloadUrl, then packageMirrors) into a new file of the
     // package folder, from the downloader's thread; false when the download could not start.
     bool StartPackageDownload();

@@ -20,6 +20,7 @@
 #include "loader/loader_wnd.h"
 #include "loader/owned_handle.h"
 #include "loader/package_digest.h"
+#include "loader/plain_entry.h"
 #include "loader/proxy_settings.h"
 #include "loader/publisher_settings.h"
 #include "loader/system_proxy.h"
@@ -38,6 +39,9 @@ constexpr long kQueryTotalMs = 30000;
 constexpr int kWorkerIdleWaitMs = 2000;
 constexpr char kTempPrefix[] = "~uninst";
 constexpr DWORD kTempNameSize = 261;
+// A download kept across runs, in the publisher's resume folder.
+constexpr char kResumePartial[] = "package.part";
+constexpr char kResumeRecord[] = "package.state";
 
 // The URL as a support desk may see it: without a user name or password.
 std::string WithoutSecrets(const std::string& url) {
@@ -213,7 +217,35 @@ void LoaderWnd::StartUpdate() {
     });
     downloader.SetThreadCount(packageConnections);
     downloader.SetHashWhileDownloading(packageSha256Named || requirePackageSha256);
+    ConfigureResume();
     if (!StartPackageDownload()) EndWithNothingStarted(FailureReason::kDownload);
+}
+
+void LoaderWnd::ConfigureResume() {
+    if (!resumeDownloads) return;
+    // Only the package's checksum, checked over every byte, makes bytes an earlier run left
+    // behind as good as new ones; without it nothing is kept.
+    loader::Sha256Digest digest;
+    const bool named = packageSha256Named && loader::ParseSha256Hex(packageSha256, digest);
+    if (!packageFolder.PrepareResume({kResumePartial, kResumeRecord})) {
+        DiagnosticLog::Line("resume: no safe folder for a kept download, nothing is kept");
+        return;
+    }
+    const std::string partial = packageFolder.ResumePath() + kResumePartial;
+    const std::string record = packageFolder.ResumePath() + kResumeRecord;
+    if (!named) {
+        loader::DeletePlainFile(partial);
+        loader::DeletePlainFile(record);
+        DiagnosticLog::Line("resume: the reply names no sha256, nothing is kept");
+        return;
+    }
+    static const char kDigits[] = "0123456789abcdef";
+    std::string identity;
+    for (unsigned char byte : digest) {
+        identity += kDigits[byte >> 4];
+        identity += kDigits[byte & 15];
+    }
+    downloader.SetResume(partial, record, identity + " " + serverVersion);
 }
 
 bool LoaderWnd::StartPackageDownload() {
@@ -502,4 +534,6 @@ void LoaderWnd::LogDownloadOutcome(bool ok) {
                   seconds > 0 ? bytes / seconds / 1e6 : 0.0, downloader.GetHttpStatus());
     DiagnosticLog::Line(std::string("download: ") + (ok ? "complete" : "failed") + ", " + figures +
                         (ok ? "" : ", error: " + downloader.GetErrorText()));
+    const std::string resumed = downloader.GetResumeText();
+    if (!resumed.empty()) DiagnosticLog::Line("resume: " + resumed);
 }

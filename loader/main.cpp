@@ -89,6 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         window.useSystemProxy = loader::kSystemProxy;
         window.failureScreen = loader::kFailureScreen;
         window.taskbarProgress = loader::kTaskbarProgress;
+        window.resumeDownloads = loader::kResume;
         window.versionServicePin = loader::kVersionServicePin;
         window.requirePackageSha256 = loader::kRequirePackageSha256;
         if (window.Create(nullptr, kWindowTitle, kLoaderStyle, 0, 0, 0, 0, 0) == nullptr) {

@@ -24,6 +24,32 @@ struct CoTaskFreer {
     void operator()(wchar_t* text) const { CoTaskMemFree(text); }
 };
 
+using Security = std::unique_ptr<void, LocalFreer>;
+
+// The folders' security descriptor (PackageFolder::kSecurityText); null on failure.
+Security MakeSecurity() {
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(PackageFolder::kSecurityText,
+                                                              SDDL_REVISION_1, &raw, nullptr)) {
+        return Security();
+    }
+    return Security(raw);
+}
+
+// Sets owner and access list of what handle (opened with WRITE_DAC and WRITE_OWNER) is open
+// on to security's: whoever made it first, it is the loader's from now on.
+bool TakeOver(HANDLE handle, PSECURITY_DESCRIPTOR security) {
+    PSID owner = nullptr;
+    PACL accessList = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    return GetSecurityDescriptorOwner(security, &owner, &defaulted) &&
+           GetSecurityDescriptorDacl(security, &present, &accessList, &defaulted) &&
+           SetSecurityInfo(handle, SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                               PROTECTED_DACL_SECURITY_INFORMATION,
+                           owner, nullptr, accessList, nullptr) == ERROR_SUCCESS;
+}
+
 void Close(HANDLE& handle) {
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     handle = INVALID_HANDLE_VALUE;
@@ -104,13 +130,9 @@ bool PackageFolder::Prepare(const std::string& key) {
     const std::wstring wideKey = loader::Widen(key);
     if (wideKey.empty() || wideKey.find_first_of(L"\\/:") != std::wstring::npos) return false;
 
-    PSECURITY_DESCRIPTOR rawSecurity = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kSecurityText, SDDL_REVISION_1,
-                                                              &rawSecurity, nullptr)) {
-        return false;
-    }
-    const std::unique_ptr<void, LocalFreer> security(rawSecurity);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), rawSecurity, FALSE};
+    const Security security = MakeSecurity();
+    if (!security) return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.get(), FALSE};
 
     // ProgramData itself belongs to the system; it must only not be a link.
     const std::wstring base = programData.get();
@@ -127,18 +149,11 @@ bool PackageFolder::Prepare(const std::string& key) {
     publisherFolder_ = OpenPlainFolder(
         publisher, FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC | WRITE_OWNER, kHoldSharing);
     if (publisherFolder_ == INVALID_HANDLE_VALUE) return false;
-    PSID owner = nullptr;
-    PACL accessList = nullptr;
-    BOOL present = FALSE, defaulted = FALSE;
-    if (!GetSecurityDescriptorOwner(rawSecurity, &owner, &defaulted) ||
-        !GetSecurityDescriptorDacl(rawSecurity, &present, &accessList, &defaulted) ||
-        SetSecurityInfo(publisherFolder_, SE_FILE_OBJECT,
-                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                            PROTECTED_DACL_SECURITY_INFORMATION,
-                        owner, nullptr, accessList, nullptr) != ERROR_SUCCESS) {
+    if (!TakeOver(publisherFolder_, security.get())) {
         Release();
         return false;
     }
+    publisherPath_ = publisher;
 
     RemoveEarlierRuns(publisher);
     // What the publisher's folder already holds may have been put there by anyone while it
@@ -163,8 +178,47 @@ bool PackageFolder::Prepare(const std::string& key) {
     return true;
 }
 
+bool PackageFolder::PrepareResume(const std::vector<std::string>& names) {
+    if (!resumePath_.empty()) return true;
+    if (publisherFolder_ == INVALID_HANDLE_VALUE) return false;
+    const Security security = MakeSecurity();
+    if (!security) return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.get(), FALSE};
+    const std::wstring resume = publisherPath_ + L"\\resume";
+    if (!CreateDirectoryW(resume.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    resumeFolder_ = OpenPlainFolder(
+        resume, FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC | WRITE_OWNER, kHoldSharing);
+    if (resumeFolder_ == INVALID_HANDLE_VALUE || !TakeOver(resumeFolder_, security.get())) {
+        Close(resumeFolder_);
+        return false;
+    }
+    for (const std::string& name : names) {
+        const std::wstring path = resume + L"\\" + loader::Widen(name);
+        HANDLE file =
+            CreateFileW(path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER, FILE_SHARE_READ,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) continue;
+        const bool taken = file != INVALID_HANDLE_VALUE &&
+                           loader::IsPlainEntryAt(file, path, loader::EntryKind::File, true) &&
+                           TakeOver(file, security.get());
+        Close(file);
+        if (!taken) {
+            // A link or a second name where the download would write: never written through.
+            Close(resumeFolder_);
+            return false;
+        }
+    }
+    resumePath_ = Narrow(resume + L"\\");
+    if (resumePath_.empty()) Close(resumeFolder_);
+    return !resumePath_.empty();
+}
+
 void PackageFolder::Release() {
+    Close(resumeFolder_);
     Close(runFolder_);
     Close(publisherFolder_);
+    publisherPath_.clear();
     path_.clear();
+    resumePath_.clear();
 }

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class PackageFolder {
 public:
@@ -32,10 +33,23 @@ public:
     bool Prepare(const std::string& key);
     // The run's folder in the ANSI code page, ending in a backslash; empty when not prepared.
     const std::string& Path() const { return path_; }
+
+    // After Prepare: the publisher's folder for a download kept across runs,
+    // <publisher>\resume\, with the same owner and access list (taken over again when it
+    // exists) and held like the others. What it holds under the names given is taken over
+    // too: a plain file of a single name gets the loader's owner and access list (its bytes
+    // are checked by the package's checksum); anything else there makes the folder unusable
+    // (false), as does any failure. The other runs' cleaning never touches this folder.
+    bool PrepareResume(const std::vector<std::string>& names);
+    // That folder in the ANSI code page, ending in a backslash; empty when not prepared.
+    const std::string& ResumePath() const { return resumePath_; }
     void Release();
 
 private:
     HANDLE publisherFolder_ = INVALID_HANDLE_VALUE;
     HANDLE runFolder_ = INVALID_HANDLE_VALUE;
+    HANDLE resumeFolder_ = INVALID_HANDLE_VALUE;
+    std::wstring publisherPath_;
     std::string path_;
+    std::string resumePath_;
 };

@@ -1232,5 +1232,107 @@ class PlayerScreen(LogFolderCase):
         self.assertEqual(self.loader.wait(timeout=15), 0)
 
 
+# ---------------------------------------------------------------------------------------------
+# Resume across runs: a run cut off keeps what it has, the next one fetches only the rest
+# ---------------------------------------------------------------------------------------------
+
+RESUME_DIR = os.path.join("drive_c", "ProgramData", "Tesmar", "resume")
+
+
+class Resume(LogFolderCase):
+    def setUp(self):
+        super().setUp()
+        self.resume_dir = os.path.join(ENV["WINEPREFIX"], RESUME_DIR)
+        shutil.rmtree(self.resume_dir, ignore_errors=True)
+
+    def tearDown(self):
+        shutil.rmtree(self.resume_dir, ignore_errors=True)
+        super().tearDown()
+
+    def package(self, tail=b""):
+        data = installer_bytes() + tail
+        return data + bytes((i * 7 + i // 251) & 0xFF for i in range(6 * 1024 * 1024 - len(data)))
+
+    def base(self, package, url, digest=None):
+        body = {"url": url, "version": "9.9.9.9",
+                "sha256": digest or hashlib.sha256(package).hexdigest()}
+        return service_base(json.dumps(body), self.token)
+
+    def cut_off(self, exe, base, after=3.5):
+        """A run killed while its (throttled) download is under way."""
+        self.loader = Loader(base, self.workdir, exe=exe).start()
+        time.sleep(after)
+        self.assertIsNone(self.loader.proc.poll(), "the first run ended before it was cut off")
+        self.loader.kill()
+
+    def finish(self, exe, base):
+        if os.path.exists(self.loader.records):
+            os.remove(self.loader.records)
+        self.loader = Loader(base, self.workdir, exe=exe).start()
+        self.assertEqual(self.loader.wait(timeout=90), 0)
+        return self.loader.started(timeout=2)
+
+    def fetched(self, token, since):
+        """Bytes the GETs of token asked for after the first `since` requests."""
+        total = 0
+        for r in stats(token)["requests"][since:]:
+            if r["method"] != "GET":
+                continue
+            first, _, last = r["headers"].get("Range", "bytes=0-").partition("=")[2].partition("-")
+            total += (int(last) if last else 6 * 1024 * 1024 - 1) - int(first) + 1
+        return total
+
+    def test_a_run_cut_off_is_finished_by_the_next_fetching_only_the_rest(self):
+        for exe, rate in (("LOADER_EXE_RESUMABLE", 1000000), ("LOADER_EXE_RESUMABLE_FOUR", 400000)):
+            with self.subTest(exe=exe):
+                token = self.token + exe[-4:]
+                package = self.package()
+                url = package_url(package, token, "&rate=%d&etag=1" % rate)
+                self.cut_off(ENV[exe], self.base(package, url))
+                self.assertTrue(os.path.exists(os.path.join(self.resume_dir, "package.part")))
+                since = len(stats(token)["requests"])
+                records = self.finish(ENV[exe], self.base(package, url))
+                self.assertEqual(len(records), 1)
+                with open(unix_path(records[0]["exe"]), "rb") as f:
+                    self.assertTrue(f.read() == package, "the package arrived byte for byte")
+                log = self.read_log().split("start: loader")[-1]
+                kept = int(re.search(r"resume: resumed: (\d+) bytes kept", log).group(1))
+                self.assertGreater(kept, 0)
+                self.assertEqual(self.fetched(token, since), len(package) - kept)
+                self.assertIn("(hashed while downloading)", log)
+                self.assertEqual(os.listdir(self.resume_dir), [])
+
+    def test_kept_bytes_are_dropped_when_altered_or_of_another_package_or_not_wanted(self):
+        package = self.package()
+        url = package_url(package, self.token, "&rate=1000000&etag=1")
+        part = os.path.join(self.resume_dir, "package.part")
+
+        # Altered on disk between the runs: the check catches it, nothing starts, nothing stays.
+        self.cut_off(ENV["LOADER_EXE_RESUMABLE"], self.base(package, url))
+        with open(part, "r+b") as f:
+            f.seek(1000)
+            byte = f.read(1)
+            f.seek(1000)
+            f.write(bytes([byte[0] ^ 0x5A]))
+        self.assertEqual(self.finish(ENV["LOADER_EXE_RESUMABLE"], self.base(package, url)), [])
+        log = self.read_log().split("start: loader")[-1]
+        self.assertIn("resume: resumed: ", log)
+        self.assertIn("does not match the reply's sha256", log)
+        self.assertEqual(os.listdir(self.resume_dir), [])
+
+        # Another package named by the next reply: the kept bytes go, it is fetched whole.
+        self.cut_off(ENV["LOADER_EXE_RESUMABLE"], self.base(package, url))
+        other = self.package(b"another build")
+        records = self.finish(ENV["LOADER_EXE_RESUMABLE"],
+                              self.base(other, package_url(other, self.token + "-other")))
+        self.assertEqual(len(records), 1)
+        self.assertIn("resume: not resumed (the kept bytes are of another package)",
+                      self.read_log())
+
+        # Built without the option nothing is kept.
+        self.cut_off(ENV["LOADER_EXE_LOGGED"], self.base(package, url))
+        self.assertFalse(os.path.exists(part))
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
