@@ -9,9 +9,13 @@ constexpr std::size_t kLongestRecord = 64 * 1024;
 constexpr std::size_t kMostRanges = 64;
 
 bool ParseCount(const std::string& text, std::int64_t& value) {
+    // Written as the record writes numbers and no other way: a leading zero would be another
+    // text for the same record.
     if (text.empty() || text.size() > 18 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
+        text.find_first_not_of("0123456789") != std::string::npos ||
+        (text[0] == '0' && text.size() > 1)) {
         return false;
+    }
     value = std::stoll(text);
     return true;
 }

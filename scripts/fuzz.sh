@@ -37,7 +37,7 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
 summaries=()
-targets=(xml zip image_descriptor version_reply)
+targets=(xml zip image_descriptor version_reply resume_record)
 [ $ui_only = 1 ] && targets=()
 for target in "${targets[@]}"; do
   exe=$tree/tests/fuzz/${target}_fuzzer
