@@ -38,3 +38,10 @@ for pc_url in "$LOADER_BENCH_URL/256mb.bin" "https://127.0.0.1:$pc_port/256mb.bi
     "would take $pc_check s ($pc_cpu s of processor)"
 done
 rm -f "$pc_dir/package.bin"
+echo "== resume: 256 MiB under wine over http (best of 3, seconds)"
+read -r pc_plain pc_kept pc_cost pc_share pc_fetched < <("$ROOT/scripts/wine-run.sh" \
+  "$BUILD_DIR/$WINDOWS_TREE/bench/package_check_bench.exe" resume "$LOADER_BENCH_URL/256mb.bin" \
+  "$pc_out_win" 3 | tr -d '\r')
+echo "download $pc_plain s; with a resume record every 2 s $pc_kept s; ratio $pc_cost (goal: at most 1.02)"
+echo "after a run stopped at 60 %: $pc_share of the package kept, $pc_fetched fetched (goal: at most 0.42)"
+rm -f "$pc_dir/package.bin" "$pc_dir/package.bin.part" "$pc_dir/package.bin.state"
