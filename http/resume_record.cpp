@@ -86,7 +86,10 @@ bool ParseResumeRecord(const std::string& text, ResumeRecord& record) {
         parsed.ranges.emplace_back(first, end);
         reached = end;
     }
-    if (parsed.identity.empty() || parsed.url.empty() || parsed.validator.empty()) return false;
+    for (const std::string* value : {&parsed.identity, &parsed.url, &parsed.validator}) {
+        // Empty, or with a carriage return the record itself would never write.
+        if (value->empty() || value->find('\r') != std::string::npos) return false;
+    }
     record = std::move(parsed);
     return true;
 }

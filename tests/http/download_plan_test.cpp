@@ -123,6 +123,7 @@ TEST(ResumeRecord, ReadsBackAsWrittenAndRefusesAnythingElse) {
         with("length 5000000000", "length 5e9"),     //
         with("range 0 100", "range 0 0x64"),         //
         with("range 0 100", "range 0 0100"),         // another text for the same record
+        with("url https", "url \rhttps"),            // a line end the record never writes
         with("validator \"abc\"", "validator "),     // missing
         with("url https", "uri https"),              //
         with("range 0 100\n", "range 0 100\nlength 1\n"),

@@ -1258,10 +1258,15 @@ class Resume(LogFolderCase):
                 "sha256": digest or hashlib.sha256(package).hexdigest()}
         return service_base(json.dumps(body), self.token)
 
-    def cut_off(self, exe, base, after=3.5):
-        """A run killed while its (throttled) download is under way."""
+    def cut_off(self, exe, base, kept=True):
+        """A run killed while its (throttled) download is under way: once it has recorded what
+        it kept (kept), or a few seconds into it."""
         self.loader = Loader(base, self.workdir, exe=exe).start()
-        time.sleep(after)
+        record = os.path.join(self.resume_dir, "package.state")
+        deadline = time.time() + (30 if kept else 3)
+        while time.time() < deadline and not (kept and os.path.exists(record)):
+            time.sleep(0.05)
+        time.sleep(0.5)
         self.assertIsNone(self.loader.proc.poll(), "the first run ended before it was cut off")
         self.loader.kill()
 
@@ -1330,7 +1335,7 @@ class Resume(LogFolderCase):
                       self.read_log())
 
         # Built without the option nothing is kept.
-        self.cut_off(ENV["LOADER_EXE_LOGGED"], self.base(package, url))
+        self.cut_off(ENV["LOADER_EXE_LOGGED"], self.base(package, url), kept=False)
         self.assertFalse(os.path.exists(part))
 
 
