@@ -258,7 +258,8 @@ bool DownloadHelper::FetchFromHost(std::int64_t& firstLength) {
         resourceSize_ = expectedSize_;
         resumeText_ = "resumed: " + std::to_string(keptBytes) + " bytes kept from an earlier run";
     }
-    threadCount_ = plan.partCount;
+    // The table's choice bounds later downloads too; a resumption's gaps are no such choice.
+    if (kept.empty()) threadCount_ = plan.partCount;
     partsSucceeded_ = 0;
     filePosition_ = kept.empty() ? 0 : -1;
     bool threadRefused = false;
