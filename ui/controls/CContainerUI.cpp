@@ -177,6 +177,15 @@ RECT CContainerUI::GetInset() const {
     return inset_;
 }
 
+void CContainerUI::ScaleGeometry(int from, int to) {
+    CControlUI::ScaleGeometry(from, to);
+    inset_ = RECT{CWindowManagerUI::ScaleBetween(inset_.left, from, to),
+                  CWindowManagerUI::ScaleBetween(inset_.top, from, to),
+                  CWindowManagerUI::ScaleBetween(inset_.right, from, to),
+                  CWindowManagerUI::ScaleBetween(inset_.bottom, from, to)};
+    childPadding_ = CWindowManagerUI::ScaleBetween(childPadding_, from, to);
+}
+
 void CContainerUI::SetInset(const RECT& inset) {
     inset_ = inset;
     MarkForLayout();
@@ -616,7 +625,7 @@ void CContainerUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     int v[4] = {0, 0, 0, 0};
     if (std::strcmp(name, "inset") == 0) {
         ReadIntegers(value, v, 4);
-        SetInset(RECT{v[0], v[1], v[2], v[3]});
+        SetInset(RECT{Px(v[0]), Px(v[1]), Px(v[2]), Px(v[3])});
     } else if (std::strcmp(name, "mousechild") == 0) {
         SetMouseChildEnabled(AttributeIsTrue(value));
     } else if (std::strcmp(name, "vscrollbar") == 0) {
@@ -631,7 +640,7 @@ void CContainerUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
         if (horizontalBar_ != nullptr) horizontalBar_->ApplyAttributeString(value);
     } else if (std::strcmp(name, "childpadding") == 0) {
         ReadIntegers(value, v, 1);
-        SetChildPadding(v[0]);
+        SetChildPadding(Px(v[0]));
     } else {
         CControlUI::ApplyAttribute(name, value);
     }

@@ -90,6 +90,7 @@ public:
     virtual void ProcessScrollBar(RECT rect, int widthNeeded, int heightNeeded);
 
 protected:
+    void ScaleGeometry(int from, int to) override;
     // Hands a removed child to the manager's delayed clean-up or deletes it now.
     void DisposeChild(CControlUI* child);
     // Bounds less the inset and the visible scroll bars.

@@ -69,6 +69,7 @@ CWindowManagerUI* CControlUI::GetManager() const {
 void CControlUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise) {
     manager_ = manager;
     parent_ = parent;
+    if (manager_ != nullptr) ScaleTo(manager_->GetDpi());
     if (initialise && parent_ != nullptr) {
         Initialise();
     }
@@ -238,6 +239,53 @@ int CControlUI::GetMaxHeight() const {
 }
 void CControlUI::SetMaxHeight(int cy) {
     SetLimit(this, maxSize_.cy, cy);
+}
+
+void CControlUI::ScaleTo(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    ScaleGeometry(dpi_, dpi);
+    dpi_ = dpi;
+    if (float_) {
+        MarkForLayout();
+    } else {
+        MarkParentForLayout();
+    }
+}
+
+int CControlUI::Px(int skinPixels) const {
+    return ScaleForDpi(skinPixels, 96, dpi_);
+}
+
+void CControlUI::ScaleGeometry(int from, int to) {
+    auto scale = [from, to](LONG& v) { v = CWindowManagerUI::ScaleBetween(v, from, to); };
+    auto scaleRect = [&scale](RECT& r) {
+        scale(r.left);
+        scale(r.top);
+        scale(r.right);
+        scale(r.bottom);
+    };
+    // The "no limit" maximum stays what it is at every scale.
+    auto scaleLimit = [&scale](LONG& v) {
+        if (v < 9999) scale(v);
+    };
+    scaleRect(bounds_);
+    scaleRect(padding_);
+    scaleRect(sideBorders_);
+    scale(floatOffset_.cx);
+    scale(floatOffset_.cy);
+    scale(fixedSize_.cx);
+    scale(fixedSize_.cy);
+    scale(minSize_.cx);
+    scale(minSize_.cy);
+    scaleLimit(maxSize_.cx);
+    scaleLimit(maxSize_.cy);
+    scale(borderRound_.cx);
+    scale(borderRound_.cy);
+    scale(relative_.base.cx);
+    scale(relative_.base.cy);
+    LONG border = borderSize_;
+    scale(border);
+    borderSize_ = border;
 }
 
 void CControlUI::SetRelativeRule(int moveX, int moveY, int zoomX, int zoomY) {
@@ -570,6 +618,7 @@ void CControlUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     int v[4] = {0, 0, 0, 0};
     if (is("pos")) {
         ReadIntegers(value, v, 4);
+        for (int& x : v) x = Px(x);
         SetFloatOffset(SIZE{v[0] >= 0 ? v[0] : v[2], v[1] >= 0 ? v[1] : v[3]});
         // Differences of skin values, in 64 bits: a wrapped one could pass as a valid size.
         SetFixedWidth(SaturateInt(static_cast<long long>(v[2]) - v[0]));
@@ -579,7 +628,7 @@ void CControlUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
         SetRelativeRule(v[0], v[1], v[2], v[3]);
     } else if (is("padding")) {
         ReadIntegers(value, v, 4);
-        SetPadding(RECT{v[0], v[1], v[2], v[3]});
+        SetPadding(RECT{Px(v[0]), Px(v[1]), Px(v[2]), Px(v[3])});
     } else if (is("bkcolor") || is("bkcolor1")) {
         SetBkColor(ReadColor(value));
     } else if (is("bkcolor2")) {
@@ -595,50 +644,50 @@ void CControlUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     } else if (is("bordersize")) {
         if (std::strchr(value, ',') != nullptr) {
             ReadIntegers(value, v, 4);
-            SetBorderSize(RECT{v[0], v[1], v[2], v[3]});
+            SetBorderSize(RECT{Px(v[0]), Px(v[1]), Px(v[2]), Px(v[3])});
         } else {
             ReadIntegers(value, v, 1);
-            SetBorderSize(v[0]);
+            SetBorderSize(Px(v[0]));
             SetBorderSize(RECT{0, 0, 0, 0});
         }
     } else if (is("leftbordersize")) {
         ReadIntegers(value, v, 1);
-        SetLeftBorderSize(v[0]);
+        SetLeftBorderSize(Px(v[0]));
     } else if (is("topbordersize")) {
         ReadIntegers(value, v, 1);
-        SetTopBorderSize(v[0]);
+        SetTopBorderSize(Px(v[0]));
     } else if (is("rightbordersize")) {
         ReadIntegers(value, v, 1);
-        SetRightBorderSize(v[0]);
+        SetRightBorderSize(Px(v[0]));
     } else if (is("bottombordersize")) {
         ReadIntegers(value, v, 1);
-        SetBottomBorderSize(v[0]);
+        SetBottomBorderSize(Px(v[0]));
     } else if (is("borderstyle")) {
         ReadIntegers(value, v, 1);
         SetBorderStyle(v[0]);
     } else if (is("borderround")) {
         ReadIntegers(value, v, 2);
-        SetBorderRound(SIZE{v[0], v[1]});
+        SetBorderRound(SIZE{Px(v[0]), Px(v[1])});
     } else if (is("bkimage")) {
         SetBkImage(value);
     } else if (is("width")) {
         ReadIntegers(value, v, 1);
-        SetFixedWidth(v[0]);
+        SetFixedWidth(Px(v[0]));
     } else if (is("height")) {
         ReadIntegers(value, v, 1);
-        SetFixedHeight(v[0]);
+        SetFixedHeight(Px(v[0]));
     } else if (is("minwidth")) {
         ReadIntegers(value, v, 1);
-        SetMinWidth(v[0]);
+        SetMinWidth(Px(v[0]));
     } else if (is("minheight")) {
         ReadIntegers(value, v, 1);
-        SetMinHeight(v[0]);
+        SetMinHeight(Px(v[0]));
     } else if (is("maxwidth")) {
         ReadIntegers(value, v, 1);
-        SetMaxWidth(v[0]);
+        SetMaxWidth(v[0] < 9999 ? Px(v[0]) : v[0]);
     } else if (is("maxheight")) {
         ReadIntegers(value, v, 1);
-        SetMaxHeight(v[0]);
+        SetMaxHeight(v[0] < 9999 ? Px(v[0]) : v[0]);
     } else if (is("name")) {
         SetName(value);
     } else if (is("text")) {

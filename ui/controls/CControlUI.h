@@ -140,6 +140,11 @@ public:
     DWORD AdjustColor(DWORD color) const;
     bool DrawImage(HDC dc, const std::string& descriptor, LPCSTR modifier = nullptr);
     const RECT& GetPaintRect() const { return paintRect_; }
+    // Brings the control's pixel geometry (sizes, padding, offsets, borders) from the DPI it
+    // is held in to `dpi`. Skins write 96-DPI pixels; a control attached to a manager takes
+    // the manager's DPI, and the manager calls this on every control when the DPI changes.
+    void ScaleTo(int dpi);
+    int GetDpi() const { return dpi_; }
 
     DWORD GetBkColor() const { return backColor1_; }
     void SetBkColor(DWORD color);
@@ -180,7 +185,14 @@ public:
     CListenerList NotifyListeners;   // with the notification addressed to the control
 
 protected:
+    // Scales this control's own pixel fields; subclasses with more of them extend it.
+    virtual void ScaleGeometry(int from, int to);
+    // A pixel count of skin text (written for 96 DPI) in this control's pixels. Attributes
+    // go through it; the setters take the control's own pixels, as layout code computes them.
+    int Px(int skinPixels) const;
+
     CWindowManagerUI* manager_ = nullptr;
+    int dpi_ = 96;
     CControlUI* parent_ = nullptr;
     std::string virtualWnd_;
     std::string name_;

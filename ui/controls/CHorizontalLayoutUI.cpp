@@ -21,7 +21,7 @@ void CHorizontalLayoutUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     int v = 0;
     if (std::strcmp(name, "sepwidth") == 0) {
         ReadIntegers(value, &v, 1);
-        SetSepWidth(v);
+        SetSepWidth(Px(v));
     } else if (std::strcmp(name, "sepimm") == 0) {
         SetSepImmMode(AttributeIsTrue(value));
     } else {

@@ -151,7 +151,7 @@ void CLabelUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     } else if (is("textpadding")) {
         int v[4] = {0, 0, 0, 0};
         ReadIntegers(value, v, 4);
-        SetTextPadding(RECT{v[0], v[1], v[2], v[3]});
+        SetTextPadding(RECT{Px(v[0]), Px(v[1]), Px(v[2]), Px(v[3])});
     } else if (is("showhtml")) {
         SetShowHtml(AttributeIsTrue(value));
     } else if (is("enabledeffect")) {
@@ -179,7 +179,7 @@ void CLabelUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     } else if (is("shadowoffset")) {
         int v[2] = {0, 0};
         ReadIntegers(value, v, 2);
-        ApplyShadowOffset(v[0], v[1]);
+        ApplyShadowOffset(Px(v[0]), v[1]);
     } else if (is("valign")) {
         // Feeds the string format's horizontal alignment (the names are crossed on purpose).
         if (Contains(value, "top")) effectHAlign_ = 0;
@@ -212,6 +212,16 @@ void CLabelUI::SetTextColor(DWORD color) {
 void CLabelUI::SetDisabledTextColor(DWORD color) {
     disabledTextColor_ = color;
     Invalidate();
+}
+
+void CLabelUI::ScaleGeometry(int from, int to) {
+    CControlUI::ScaleGeometry(from, to);
+    textPadding_ = RECT{CWindowManagerUI::ScaleBetween(textPadding_.left, from, to),
+                        CWindowManagerUI::ScaleBetween(textPadding_.top, from, to),
+                        CWindowManagerUI::ScaleBetween(textPadding_.right, from, to),
+                        CWindowManagerUI::ScaleBetween(textPadding_.bottom, from, to)};
+    shadowOffsetX_ = shadowOffsetX_ * static_cast<float>(to) / static_cast<float>(from);
+    shadowOffsetY_ = shadowOffsetY_ * static_cast<float>(to) / static_cast<float>(from);
 }
 
 void CLabelUI::SetTextPadding(const RECT& padding) {

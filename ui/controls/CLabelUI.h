@@ -90,6 +90,7 @@ public:
     bool IsGdiplusStarted() const { return gdiplusToken_ != 0; }
 
 protected:
+    void ScaleGeometry(int from, int to) override;
     // Fills in the manager's default colours for colours still 0 (once; they are stored).
     void FillDefaultColors();
     // Text-metric height of this label's font; 0 without a manager.

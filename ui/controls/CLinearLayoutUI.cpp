@@ -64,6 +64,11 @@ struct TAxis {
 
 }  // namespace
 
+void CLinearLayoutUI::ScaleGeometry(int from, int to) {
+    CContainerUI::ScaleGeometry(from, to);
+    sepSize_ = CWindowManagerUI::ScaleBetween(sepSize_, from, to);
+}
+
 UINT CLinearLayoutUI::GetInputFlags() {
     return IsEnabled() && sepSize_ != 0 ? static_cast<UINT>(InputSetCursor) : 0u;
 }

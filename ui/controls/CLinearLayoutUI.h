@@ -22,6 +22,7 @@ public:
     RECT GetThumbRect(const RECT& of) const;
 
 protected:
+    void ScaleGeometry(int from, int to) override;
     explicit CLinearLayoutUI(bool vertical) : vertical_(vertical) {}
 
     int sepSize_ = 0;  // 0: no separator; > 0 at the end edge; < 0 at the start edge

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ui/controls/AttributeValue.h"
+#include "ui/controls/RenderGeometry.h"
 
 namespace SkinUI {
 
@@ -106,9 +107,13 @@ void CProgressUI::PaintStateImage(HDC dc) {
         std::snprintf(modifier, sizeof modifier, "dest='%ld,%ld,%ld,%ld'", part.left, part.top,
                       part.right, part.bottom);
     } else {
-        std::snprintf(modifier, sizeof modifier, "dest='%ld,%ld,%ld,%ld' source='%ld,%ld,%ld,%ld'",
-                      part.left, part.top, part.right, part.bottom, part.left, part.top, part.right,
-                      part.bottom);
+        // The picture is drawn at the skin's scale, so the part of it shown is the bar's part
+        // in 96-DPI pixels.
+        const TRectI source =
+            ScaleForDpi(MakeRect(part.left, part.top, part.right, part.bottom), dpi_, 96);
+        std::snprintf(modifier, sizeof modifier, "dest='%ld,%ld,%ld,%ld' source='%d,%d,%d,%d'",
+                      part.left, part.top, part.right, part.bottom, source.left, source.top,
+                      source.right, source.bottom);
     }
     foreModifier_ = modifier;
     if (!DrawImage(dc, foreImage_, foreModifier_.c_str())) foreImage_.clear();

@@ -30,7 +30,7 @@ TRectI FromRect(const RECT& r) {
 
 void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paint,
                            const RECT& source, const RECT& corner, bool hasAlpha, BYTE fade,
-                           bool hole, bool xtiled, bool ytiled) {
+                           bool hole, bool xtiled, bool ytiled, const RECT* destCorner) {
     if (dc == nullptr || bitmap == nullptr) return;
     UniqueMemoryDC mem(::CreateCompatibleDC(dc));
     if (!mem) return;
@@ -42,6 +42,7 @@ void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT&
     in.paint = FromRect(paint);
     in.source = FromRect(source);
     in.corner = FromRect(corner);
+    if (destCorner != nullptr) in.destCorner = FromRect(*destCorner);
     in.hole = hole;
     in.xtiled = xtiled;
     in.ytiled = ytiled;

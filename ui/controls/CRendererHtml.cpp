@@ -371,6 +371,12 @@ int LayOutRun(TContext& c, const TMarkupState& s, const TPass& pass, const char*
 // 4. Tags
 // ---------------------------------------------------------------------------------------------
 
+// A tag's pixel count, written for 96 DPI, in the window's pixels.
+int ScaledArgument(const TContext& c, const char* arg, const char* argEnd) {
+    const int value = std::atoi(std::string(SkipSpaces(arg, argEnd), argEnd).c_str());
+    return RendererLink::Scale(c.manager, value);
+}
+
 TFontRef Variant(TContext& c, const TFontRef& f, bool bold, bool underline, bool italic) {
     TFontRef v =
         RendererLink::FindOrAddFont(c.manager, c.dc, f.face, f.size, bold, underline, italic);
@@ -524,15 +530,18 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
                                        c.manager, pic.name.c_str(),
                                        pic.type.empty() ? nullptr : pic.type.c_str(), 0, false);
             if (image == nullptr) break;  // pictures that cannot be loaded are skipped
-            const int frameWidth = image->width / pic.frames;
+            const int sourceWidth = image->width / pic.frames;
+            // Pictures are drawn at the skin's scale, as the text around them is.
+            const int frameWidth = RendererLink::Scale(c.manager, sourceWidth);
+            const int height = RendererLink::Scale(c.manager, image->height);
             if (c.x + frameWidth > c.rc.right && c.x > lineLeft && !c.singleLine)
                 return TagResult::BreakBefore;
-            if (!pass.drawing) c.lineHeight = std::max(c.lineHeight, image->height);
-            int top = c.y + c.lineHeight - image->height;
-            if (image->height < c.lineHeight) top = c.y + (c.lineHeight - image->height) / 2;
+            if (!pass.drawing) c.lineHeight = std::max(c.lineHeight, height);
+            int top = c.y + c.lineHeight - height;
+            if (height < c.lineHeight) top = c.y + (c.lineHeight - height) / 2;
             if (pass.drawing) {
-                const RECT dest = {c.x, top, c.x + frameWidth, top + image->height};
-                const RECT source = {pic.frame * frameWidth, 0, (pic.frame + 1) * frameWidth,
+                const RECT dest = {c.x, top, c.x + frameWidth, top + height};
+                const RECT source = {pic.frame * sourceWidth, 0, (pic.frame + 1) * sourceWidth,
                                      image->height};
                 const RECT none = {0, 0, 0, 0};
                 CRenderer::DrawBitmap(c.dc, image->bitmap.get(), dest, dest, source, none,
@@ -541,7 +550,7 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
             c.x += frameWidth;
             if (pass.final) {
                 c.maxX = std::max(c.maxX, c.x);
-                c.pictureBottom = std::max(c.pictureBottom, top + image->height);
+                c.pictureBottom = std::max(c.pictureBottom, top + height);
             }
             break;
         }
@@ -550,8 +559,7 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
             break;
         case 'p': {
             if (c.x > lineLeft && !c.singleLine) return TagResult::BreakBefore;
-            const char* q = SkipSpaces(arg, argEnd);
-            s.spacings.push_back(q < argEnd ? std::atoi(std::string(q, argEnd).c_str()) : 0);
+            s.spacings.push_back(ScaledArgument(c, arg, argEnd));
             RaiseLine(c, s, pass);
             break;
         }
@@ -566,11 +574,10 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
             PushFont(c, s, f.underline ? f : Variant(c, f, f.bold, true, f.italic), pass);
             break;
         case 'x':
-            c.x += std::atoi(std::string(SkipSpaces(arg, argEnd), argEnd).c_str());
+            c.x += ScaledArgument(c, arg, argEnd);
             break;
         case 'y':
-            if (!pass.drawing)
-                c.lineHeight = std::atoi(std::string(SkipSpaces(arg, argEnd), argEnd).c_str());
+            if (!pass.drawing) c.lineHeight = ScaledArgument(c, arg, argEnd);
             break;
         default:
             break;  // unknown letters are skipped

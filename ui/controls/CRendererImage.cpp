@@ -123,7 +123,8 @@ std::unique_ptr<TImageInfo> CRenderer::LoadImageFromMemory(const void* bytes, si
 bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bounds,
                               const RECT& paint, const std::string& name, LPCSTR type,
                               const RECT& dest, const RECT& source, const RECT& corner, DWORD mask,
-                              BYTE fade, bool hole, bool xtiled, bool ytiled, bool gray) {
+                              BYTE fade, bool hole, bool xtiled, bool ytiled, bool gray,
+                              const RECT* destCorner) {
     if (name.empty() || manager == nullptr) return false;
     const TImageInfo* image = RendererLink::GetImageOrLoad(
         manager, name.c_str(), type != nullptr && *type != '\0' ? type : nullptr, mask, gray);
@@ -139,7 +140,7 @@ bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bou
     if (!::IntersectRect(&meet, &dest, &bounds)) return true;
     if (!::IntersectRect(&meet, &dest, &paint)) return true;
     DrawBitmap(dc, image->bitmap.get(), dest, paint, src, corner, image->hasAlpha, fade, hole,
-               xtiled, ytiled);
+               xtiled, ytiled, destCorner);
     return true;
 }
 
@@ -147,13 +148,18 @@ bool CRenderer::DrawImageString(HDC dc, CWindowManagerUI* manager, const RECT& b
                                 const RECT& paint, const char* descriptor, const char* modifier) {
     if (dc == nullptr || manager == nullptr) return false;
     const TRectI b = MakeRect(bounds.left, bounds.top, bounds.right, bounds.bottom);
-    ParseImageDescriptor(descriptor, modifier, b, [&](const TImageDrawParams& p) {
-        const RECT dest = {p.dest.left, p.dest.top, p.dest.right, p.dest.bottom};
-        const RECT source = {p.source.left, p.source.top, p.source.right, p.source.bottom};
-        const RECT corner = {p.corner.left, p.corner.top, p.corner.right, p.corner.bottom};
-        DrawImageFile(dc, manager, bounds, paint, p.name, p.type.c_str(), dest, source, corner,
-                      p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray);
-    });
+    ParseImageDescriptor(
+        descriptor, modifier, b,
+        [&](const TImageDrawParams& p) {
+            const RECT dest = {p.dest.left, p.dest.top, p.dest.right, p.dest.bottom};
+            const RECT source = {p.source.left, p.source.top, p.source.right, p.source.bottom};
+            const RECT corner = {p.corner.left, p.corner.top, p.corner.right, p.corner.bottom};
+            const RECT drawnCorner = {p.destCorner.left, p.destCorner.top, p.destCorner.right,
+                                      p.destCorner.bottom};
+            DrawImageFile(dc, manager, bounds, paint, p.name, p.type.c_str(), dest, source, corner,
+                          p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray, &drawnCorner);
+        },
+        RendererLink::Dpi(manager));
     return true;
 }
 

@@ -21,7 +21,7 @@ void CVerticalLayoutUI::ApplyAttribute(LPCSTR name, LPCSTR value) {
     int v = 0;
     if (std::strcmp(name, "sepheight") == 0) {
         ReadIntegers(value, &v, 1);
-        SetSepHeight(v);
+        SetSepHeight(Px(v));
     } else if (std::strcmp(name, "sepimm") == 0) {
         SetSepImmMode(AttributeIsTrue(value));
     } else {

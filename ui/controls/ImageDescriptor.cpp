@@ -35,6 +35,8 @@ struct TDescriptorState {
     // The name and type of the last picture drawn, while no "file" or "res" item has named a
     // picture since.
     bool drawn = false;
+    int dpi = 96;  // of the text being parsed
+    int windowDpi = 96;
     std::string drawnName;
     std::string drawnType;
     const ImageDrawFn* draw = nullptr;
@@ -74,6 +76,7 @@ void ApplyItem(TDescriptorState& s, const TRectI& bounds, const std::string& key
     } else if (key == "dest") {
         int v[4];
         ParseIntQuad(value.c_str(), v);
+        for (int& x : v) x = ScaleForDpi(x, s.dpi, s.windowDpi);
         // Offsets from the skin may be anything: add in 64 bits and clamp, never overflow.
         const long long left = static_cast<long long>(bounds.left);
         const long long top = static_cast<long long>(bounds.top);
@@ -89,6 +92,7 @@ void ApplyItem(TDescriptorState& s, const TRectI& bounds, const std::string& key
         int v[4];
         ParseIntQuad(value.c_str(), v);
         p.corner = MakeRect(v[0], v[1], v[2], v[3]);
+        p.destCorner = ScaleForDpi(p.corner, s.dpi, s.windowDpi);
     } else if (key == "mask") {
         const char* t = value.c_str();
         if (*t == '#') ++t;
@@ -151,12 +155,15 @@ int ParseIntQuad(const char* text, int out[4]) {
 }
 
 void ParseImageDescriptor(const char* descriptor, const char* modifier, const TRectI& bounds,
-                          const ImageDrawFn& draw) {
+                          const ImageDrawFn& draw, int dpi) {
     TDescriptorState s;
     s.draw = &draw;
     s.params.name = descriptor != nullptr ? descriptor : "";
     s.params.dest = bounds;
+    s.windowDpi = dpi;
+    s.dpi = 96;
     if (descriptor != nullptr) ParseItems(s, bounds, descriptor);
+    s.dpi = dpi;
     if (modifier != nullptr) ParseItems(s, bounds, modifier);
     s.Draw();
 }

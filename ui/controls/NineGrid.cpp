@@ -64,6 +64,9 @@ std::vector<TBlit> LayoutNineGrid(const TNineGridInput& in) {
     const TRectI& s = in.source;
     const TRectI& c = in.corner;
     const bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
+    const TRectI& dc = in.destCorner;
+    const TRectI& d =
+        dc.left == 0 && dc.top == 0 && dc.right == 0 && dc.bottom == 0 ? c : in.destCorner;
 
     if (in.opaque && noCorners && r.Width() == s.Width() && r.Height() == s.Height()) {
         const TRectI visible = Intersect(in.paint, r);
@@ -77,26 +80,26 @@ std::vector<TBlit> LayoutNineGrid(const TNineGridInput& in) {
     const int sh = s.Height() - c.top - c.bottom;
     if (!in.hole) {
         const TRectI m =
-            MakeRect(r.left + c.left, r.top + c.top, r.right - c.right, r.bottom - c.bottom);
+            MakeRect(r.left + d.left, r.top + d.top, r.right - d.right, r.bottom - d.bottom);
         if (Meets(m, in.paint))
             AddMiddle(out, m, in.paint, s.left + c.left, s.top + c.top, sw, sh, in.xtiled,
                       in.ytiled);
     }
-    const int midW = r.Width() - c.left - c.right;
-    const int midH = r.Height() - c.top - c.bottom;
-    // Corners at their own size; edges stretched along their length.
-    AddPiece(out, in.paint, r.left, r.top, c.left, c.top, s.left, s.top, c.left, c.top);
-    AddPiece(out, in.paint, r.left + c.left, r.top, midW, c.top, s.left + c.left, s.top, sw, c.top);
-    AddPiece(out, in.paint, r.right - c.right, r.top, c.right, c.top, s.right - c.right, s.top,
+    const int midW = r.Width() - d.left - d.right;
+    const int midH = r.Height() - d.top - d.bottom;
+    // Corners at their own size (scaled with the display); edges stretched along their length.
+    AddPiece(out, in.paint, r.left, r.top, d.left, d.top, s.left, s.top, c.left, c.top);
+    AddPiece(out, in.paint, r.left + d.left, r.top, midW, d.top, s.left + c.left, s.top, sw, c.top);
+    AddPiece(out, in.paint, r.right - d.right, r.top, d.right, d.top, s.right - c.right, s.top,
              c.right, c.top);
-    AddPiece(out, in.paint, r.left, r.top + c.top, c.left, midH, s.left, s.top + c.top, c.left, sh);
-    AddPiece(out, in.paint, r.right - c.right, r.top + c.top, c.right, midH, s.right - c.right,
+    AddPiece(out, in.paint, r.left, r.top + d.top, d.left, midH, s.left, s.top + c.top, c.left, sh);
+    AddPiece(out, in.paint, r.right - d.right, r.top + d.top, d.right, midH, s.right - c.right,
              s.top + c.top, c.right, sh);
-    AddPiece(out, in.paint, r.left, r.bottom - c.bottom, c.left, c.bottom, s.left,
+    AddPiece(out, in.paint, r.left, r.bottom - d.bottom, d.left, d.bottom, s.left,
              s.bottom - c.bottom, c.left, c.bottom);
-    AddPiece(out, in.paint, r.left + c.left, r.bottom - c.bottom, midW, c.bottom, s.left + c.left,
+    AddPiece(out, in.paint, r.left + d.left, r.bottom - d.bottom, midW, d.bottom, s.left + c.left,
              s.bottom - c.bottom, sw, c.bottom);
-    AddPiece(out, in.paint, r.right - c.right, r.bottom - c.bottom, c.right, c.bottom,
+    AddPiece(out, in.paint, r.right - d.right, r.bottom - d.bottom, d.right, d.bottom,
              s.right - c.right, s.bottom - c.bottom, c.right, c.bottom);
     return out;
 }

@@ -24,7 +24,10 @@ struct TNineGridInput {
     TRectI dest;    // R: where the whole picture goes
     TRectI paint;   // P: the part being repainted
     TRectI source;  // S: part of the picture (already resolved, never all zeros)
-    TRectI corner;  // C: border widths
+    TRectI corner;  // C: border widths in the picture
+    // D: the border widths where they are drawn, C scaled to the display's DPI; all zeros
+    // means C (a picture drawn at its own scale).
+    TRectI destCorner;
     bool hole = false;
     bool xtiled = false;
     bool ytiled = false;

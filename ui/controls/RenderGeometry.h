@@ -27,6 +27,24 @@ struct TRectI {
     bool operator!=(const TRectI& o) const { return !(*this == o); }
 };
 
+// A length in pixels of `from` DPI in pixels of `to` DPI, rounded half away from zero as
+// MulDiv rounds (541 at 96 is 812 at 144), computed in 64 bits so no skin value overflows.
+inline int ScaleForDpi(int value, int from, int to) {
+    if (from == to || from <= 0) return value;
+    const long long product = static_cast<long long>(value) * to;
+    const long long half = product >= 0 ? from / 2 : -(from / 2);
+    return SaturateInt((product + half) / from);
+}
+
+inline TRectI ScaleForDpi(const TRectI& r, int from, int to) {
+    TRectI s;
+    s.left = ScaleForDpi(r.left, from, to);
+    s.top = ScaleForDpi(r.top, from, to);
+    s.right = ScaleForDpi(r.right, from, to);
+    s.bottom = ScaleForDpi(r.bottom, from, to);
+    return s;
+}
+
 inline TRectI MakeRect(int left, int top, int right, int bottom) {
     TRectI r;
     r.left = left;

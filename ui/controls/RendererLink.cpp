@@ -54,6 +54,14 @@ TFontRef FontAt(CWindowManagerUI* manager, HDC dc, int index) {
     return ToRef(manager->GetFontInfo(index), dc);
 }
 
+int Scale(CWindowManagerUI* manager, int value) {
+    return manager != nullptr ? manager->Scale(value) : value;
+}
+
+int Dpi(CWindowManagerUI* manager) {
+    return manager != nullptr ? manager->GetDpi() : 96;
+}
+
 TFontRef FindOrAddFont(CWindowManagerUI* manager, HDC dc, const std::string& face, int size,
                        bool bold, bool underline, bool italic) {
     HFONT font = manager->FindFont(face, size, bold, underline, italic);

@@ -49,6 +49,10 @@ TFontRef FontAt(CWindowManagerUI* manager, HDC dc, int index);
 TFontRef FindOrAddFont(CWindowManagerUI* manager, HDC dc, const std::string& face, int size,
                        bool bold, bool underline, bool italic);
 
+// A skin's 96-DPI pixel count in the pixels of the manager's window (unchanged without one).
+int Scale(CWindowManagerUI* manager, int value);
+int Dpi(CWindowManagerUI* manager);
+
 DWORD LinkColor(CWindowManagerUI* manager);
 DWORD LinkHoverColor(CWindowManagerUI* manager);
 DWORD SelectedBkColor(CWindowManagerUI* manager);

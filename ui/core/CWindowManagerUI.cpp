@@ -16,6 +16,7 @@
 #include "ui/controls/CControlUI.h"
 #include "ui/controls/COptionUI.h"
 #include "ui/controls/CRenderer.h"
+#include "ui/controls/RenderGeometry.h"
 #include "ui/core/ProcAddress.h"
 #include "ui/core/SkinSource.h"
 
@@ -248,6 +249,7 @@ bool CWindowManagerUI::PreTranslateMessage(const MSG* message) {
 void CWindowManagerUI::AttachWindow(HWND window) {
     window_ = window;
     paintDC_.reset(window);
+    SetDpi(WindowDpi(window));
     auto& managers = State().managers;
     // Attaching again must not list the manager twice.
     if (std::find(managers.begin(), managers.end(), this) == managers.end()) {
@@ -345,9 +347,78 @@ const CWindowManagerUI* CWindowManagerUI::TopResourceManager() const {
 // ---------------------------------------------------------------------------------------------
 
 void CWindowManagerUI::SetInitialSize(int cx, int cy) {
-    initialSize_ = SIZE{cx, cy};
+    initialSize_ = SIZE{Scale(cx), Scale(cy)};
     if (window_ != nullptr && root_ == nullptr) {
-        ::SetWindowPos(window_, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        ::SetWindowPos(window_, nullptr, 0, 0, initialSize_.cx, initialSize_.cy,
+                       SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display scale
+// ---------------------------------------------------------------------------------------------
+
+int CWindowManagerUI::ScaleBetween(int value, int from, int to) {
+    return ScaleForDpi(value, from, to);
+}
+
+RECT CWindowManagerUI::Scale(const RECT& rect) const {
+    return RECT{Scale(rect.left), Scale(rect.top), Scale(rect.right), Scale(rect.bottom)};
+}
+
+int CWindowManagerUI::WindowDpi(HWND window) {
+    // Windows 10 1607 and later answer per monitor for a per-monitor aware program; older
+    // systems have one DPI for the whole screen.
+    using DpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow =
+        ProcAddress<DpiForWindowFn>(::GetModuleHandleA("User32.dll"), "GetDpiForWindow");
+    int dpi = 0;
+    if (dpiForWindow != nullptr && window != nullptr) dpi = static_cast<int>(dpiForWindow(window));
+    if (dpi <= 0) {
+        if (HDC screen = ::GetDC(nullptr)) {
+            dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+            ::ReleaseDC(nullptr, screen);
+        }
+    }
+    // Anything outside what displays use is a broken answer, not a scale to draw at.
+    return dpi >= 48 && dpi <= 960 ? dpi : 96;
+}
+
+namespace {
+
+CControlUI* ScaleControl(CControlUI* control, void* data) {
+    control->ScaleTo(*static_cast<const int*>(data));
+    return nullptr;  // visit every control
+}
+
+}  // namespace
+
+void CWindowManagerUI::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    const int from = dpi_;
+    dpi_ = dpi;
+    auto scale = [from, dpi](LONG& v) { v = ScaleBetween(v, from, dpi); };
+    scale(initialSize_.cx);
+    scale(initialSize_.cy);
+    scale(minTrack_.cx);
+    scale(minTrack_.cy);
+    scale(maxTrack_.cx);
+    scale(maxTrack_.cy);
+    scale(roundCorner_.cx);
+    scale(roundCorner_.cy);
+    for (RECT* r : {&sizeBox_, &caption_}) {
+        scale(r->left);
+        scale(r->top);
+        scale(r->right);
+        scale(r->bottom);
+    }
+    for (auto& font : fonts_) RecreateFont(*font);
+    if (skinDefaultFont_) RecreateFont(defaultFont_);
+    if (root_ != nullptr) {
+        root_->LocateControl(ScaleControl, &dpi_, LocateAll);
+        root_->MarkForLayout();
+        updateNeeded_ = true;
+        if (window_ != nullptr) ::InvalidateRect(window_, nullptr, FALSE);
     }
 }
 

@@ -105,18 +105,32 @@ public:
     void SetUsedVirtualWnd(bool used) { usedVirtualWnd_ = used; }
     bool IsUsedVirtualWnd() const { return usedVirtualWnd_; }
 
-    // ---- Window settings --------------------------------------------------------------------
+    // ---- Display scale ---------------------------------------------------------------------
+    // Skins are written in 96-DPI pixels; the manager keeps everything it holds (window
+    // settings, fonts, the controls' geometry) in the pixels of the window's current DPI.
+    // Attaching a window takes that window's DPI; SetDpi re-scales everything already held
+    // and lays the tree out again (WM_DPICHANGED calls it).
+    int GetDpi() const { return dpi_; }
+    void SetDpi(int dpi);
+    int Scale(int value) const { return ScaleBetween(value, 96, dpi_); }
+    RECT Scale(const RECT& rect) const;
+    // `value` in the pixels of `from` DPI turned into those of `to` DPI, rounded.
+    static int ScaleBetween(int value, int from, int to);
+    // The DPI of the window's monitor where the system tells it, else the screen's.
+    static int WindowDpi(HWND window);
+
+    // ---- Window settings (setters take 96-DPI pixels) ---------------------------------------
     void SetInitialSize(int cx, int cy);
     SIZE GetInitialSize() const { return initialSize_; }
-    void SetSizeBox(const RECT& box) { sizeBox_ = box; }
+    void SetSizeBox(const RECT& box) { sizeBox_ = Scale(box); }
     RECT GetSizeBox() const { return sizeBox_; }
-    void SetCaptionRect(const RECT& caption) { caption_ = caption; }
+    void SetCaptionRect(const RECT& caption) { caption_ = Scale(caption); }
     RECT GetCaptionRect() const { return caption_; }
-    void SetRoundCorner(int cx, int cy) { roundCorner_ = SIZE{cx, cy}; }
+    void SetRoundCorner(int cx, int cy) { roundCorner_ = SIZE{Scale(cx), Scale(cy)}; }
     SIZE GetRoundCorner() const { return roundCorner_; }
-    void SetMinTrackSize(int cx, int cy) { minTrack_ = SIZE{cx, cy}; }
+    void SetMinTrackSize(int cx, int cy) { minTrack_ = SIZE{Scale(cx), Scale(cy)}; }
     SIZE GetMinTrackSize() const { return minTrack_; }
-    void SetMaxTrackSize(int cx, int cy) { maxTrack_ = SIZE{cx, cy}; }
+    void SetMaxTrackSize(int cx, int cy) { maxTrack_ = SIZE{Scale(cx), Scale(cy)}; }
     SIZE GetMaxTrackSize() const { return maxTrack_; }
     void SetShowDirty(bool show) { showDirty_ = show; }
     bool IsShowDirty() const { return showDirty_; }
@@ -208,6 +222,8 @@ private:
     CWindowManagerUI* TopResourceManager();
     const CWindowManagerUI* TopResourceManager() const;
     void MeasureFont(TFontInfo& info);
+    // Creates the font's handle again at the current DPI.
+    void RecreateFont(TFontInfo& info);
     void DeliverNotice(TNoticeUI& notice);
     void DeleteDelayedCleanup();
     void SendFocusEvent(CControlUI* receiver, int kind, CControlUI* sender);
@@ -219,6 +235,8 @@ private:
     static HMODULE CommonControls();
 
     HWND window_ = nullptr;
+    int dpi_ = 96;
+    bool skinDefaultFont_ = false;  // the default font came from the skin, so it scales
     int opacity_ = 255;
     WindowDC paintDC_;
     UniqueMemoryDC offscreenDC_;

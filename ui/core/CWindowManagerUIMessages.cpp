@@ -21,6 +21,8 @@ const UINT kReflectNotify = 0x204E;
 const UINT kReflectCommand = 0x2111;
 const UINT kReflectBase = 0x2000;
 const UINT kDelayedCleanup = WM_APP + 1;
+// WM_DPICHANGED, which older SDK headers lack.
+const UINT kDpiChanged = 0x02E0;
 // Layout passes in one paint. A tree that settles needs one per subtree marked since the last
 // paint, rarely more than a few; a layout that keeps asking for more would hold the window for
 // as many passes as are allowed. A pass of a text-heavy tree costs a millisecond or two, so
@@ -282,6 +284,19 @@ bool CWindowManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam
             SetFocus(nullptr);
             if (HWND owner = ::GetWindow(window_, GW_OWNER)) ::SetFocus(owner);
             break;
+        }
+        case kDpiChanged: {
+            // The window moved to a monitor of another DPI (or the user changed the scale):
+            // everything is scaled for the new DPI and the window takes the rectangle the
+            // system suggests, which keeps it under the mouse while it is dragged across.
+            SetDpi(HIWORD(wParam));
+            if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+                ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                               suggested->right - suggested->left,
+                               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            result = 0;
+            return true;
         }
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -10,12 +10,13 @@ namespace SkinUI {
 
 namespace {
 
-// The logical font every skin font starts from.
-LOGFONTA BaseLogFont(const std::string& face, int size, bool bold, bool underline, bool italic) {
+// The logical font every skin font starts from; `size` in 96-DPI pixels, drawn at `dpi`.
+LOGFONTA BaseLogFont(const std::string& face, int size, bool bold, bool underline, bool italic,
+                     int dpi) {
     LOGFONTA lf = {};
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
     lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);  // at most 31 bytes
-    lf.lfHeight = -size;
+    lf.lfHeight = -CWindowManagerUI::ScaleBetween(size, 96, dpi);
     lf.lfCharSet = DEFAULT_CHARSET;
     if (bold) lf.lfWeight += FW_BOLD;
     if (underline) lf.lfUnderline = TRUE;
@@ -41,9 +42,20 @@ void CWindowManagerUI::MeasureFont(TFontInfo& info) {
     ::GetTextMetricsA(paintDC_.get(), &info.metrics);
 }
 
+void CWindowManagerUI::RecreateFont(TFontInfo& info) {
+    const LOGFONTA lf =
+        BaseLogFont(info.faceName, info.size, info.bold, info.underline, info.italic, dpi_);
+    HFONT font = ::CreateFontIndirectA(&lf);
+    if (font == nullptr) return;  // the old handle stays usable
+    // Controls ask for fonts by index when they draw, so replacing the handle in place is
+    // enough; the metrics are measured again on first use.
+    info.font.reset(font);
+    info.metrics = TEXTMETRICA{};
+}
+
 HFONT CWindowManagerUI::AddFont(const std::string& face, int size, bool bold, bool underline,
                                 bool italic) {
-    const LOGFONTA lf = BaseLogFont(face, size, bold, underline, italic);
+    const LOGFONTA lf = BaseLogFont(face, size, bold, underline, italic, dpi_);
     HFONT font = ::CreateFontIndirectA(&lf);
     if (font == nullptr) return nullptr;
     auto info = std::make_unique<TFontInfo>();
@@ -56,12 +68,13 @@ HFONT CWindowManagerUI::AddFont(const std::string& face, int size, bool bold, bo
 
 HFONT CWindowManagerUI::SetDefaultFont(const std::string& face, int size, bool bold, bool underline,
                                        bool italic) {
-    const LOGFONTA lf = BaseLogFont(face, size, bold, underline, italic);
+    const LOGFONTA lf = BaseLogFont(face, size, bold, underline, italic, dpi_);
     HFONT font = ::CreateFontIndirectA(&lf);
     if (font == nullptr) return nullptr;
     defaultFont_.font.reset(font);
     FillRecord(defaultFont_, face, size, bold, underline, italic);
     MeasureFont(defaultFont_);
+    skinDefaultFont_ = true;
     return font;
 }
 

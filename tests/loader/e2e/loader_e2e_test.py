@@ -44,6 +44,7 @@ ENV = os.environ
 WINE_RUN = os.path.join(ENV.get("ROOT", ""), "scripts", "wine-run.sh")
 # The wine loader of the tree under test (wine64's own for the 64-bit tree), for wine's tools.
 WINE = ENV.get("LOADER_WINE", "wine")
+DESKTOP_KEY = "HKCU\\Control Panel\\Desktop"
 UNINSTALL_ROOT = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall" + "\\"
 UNINSTALL_KEY = UNINSTALL_ROOT + "Tesmar"
 QUERY = "?version=1.0.0.1&channel=1002"
@@ -334,6 +335,47 @@ class Window(LoaderCase):
                    ((0, 0), (270, 50), (540, 99), (270, 100), (270, 200), (20, 370), (300, 376))}
         for (x, y), answer in answers.items():
             self.assertEqual(answer, "2" if y < 100 else "1", "hit test at %d,%d" % (x, y))
+        probe("escape")
+        self.assertEqual(loader.wait(), 0)
+
+
+    def test_at_144_dpi_the_window_its_region_text_and_pictures_are_half_as_large_again(self):
+        # The display's scale as the user sets it; every program started from now on sees it.
+        quiet([WINE, "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+               "/f"])
+        self.addCleanup(quiet, [WINE, "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f"])
+        loader = self.run_loader(self.slow_download(delay=8000))
+        geometry = wait_window()
+        self.assertIsNotNone(geometry, "no visible loader window")
+        left, top, right, bottom, cw, ch = geometry
+        w, h = 812, 603  # 541 x 402 at 150 %
+        self.assertEqual((right - left, bottom - top, cw, ch), (w, h, w, h))
+        self.assertEqual((left, top), (1280 // 2 - w // 2, 1024 // 2 - h // 2))
+        code, region = probe("region")
+        self.assertEqual(region.split()[1:], ["0000", "1"], "the rounded region spans the window")
+        # The drag band is the top 150 pixels now.
+        self.assertEqual([probe("hittest", 400, y)[1] for y in (149, 150)], ["2", "1"])
+
+        time.sleep(0.5)
+        shot = screenshot(os.path.join(ENV.get("LOADER_E2E_TMP", self.workdir), "e2e-window-144.png"))
+        art = ENV["LOADER_SKIN_ART"]
+        wheel = Picture(os.path.join(art, "wheel_122.png"))
+        for x, y in ((30, 30), (405, 150), (585, 322), (750, 450)):
+            sx, sy = x * 538 // w, y * 355 // 533
+            self.assertTrue(close(shot.at(left + x, top + y), wheel.at(sx, sy), tolerance=24),
+                            "upper picture at %d,%d: %s vs %s" % (x, y, shot.at(left + x, top + y),
+                                                                 wheel.at(sx, sy)))
+        # The label in a font half as large again: at 96 DPI its ink spans some 84 x 13 pixels.
+        warm = [(x, y) for y in range(548, 590) for x in range(25, 190)
+                if shot.at(left + x, top + y)[0] > 110 and shot.at(left + x, top + y)[0] > shot.at(left + x, top + y)[2] + 40]
+        self.assertGreater(len(warm), 450, "label pixels")
+        self.assertGreater(max(x for x, _ in warm) - min(x for x, _ in warm), 110, "label width")
+        self.assertGreater(max(y for _, y in warm) - min(y for _, y in warm), 16, "label height")
+        # The bar (378 wide at 96 DPI) fills 98 % of its 567 pixels.
+        y = top + 564
+        fill = sum(1 for x in range(left + 195, left + 762)
+                   if shot.at(x, y)[0] > 150 and shot.at(x, y)[0] > shot.at(x, y)[2] + 60)
+        self.assertAlmostEqual(fill, 555, delta=6)
         probe("escape")
         self.assertEqual(loader.wait(), 0)
 

@@ -11,9 +11,10 @@ namespace {
 const TRectI kBounds = MakeRect(100, 50, 300, 90);
 
 std::vector<TImageDrawParams> Parse(const char* d, const char* m = nullptr,
-                                    const TRectI& bounds = kBounds) {
+                                    const TRectI& bounds = kBounds, int dpi = 96) {
     std::vector<TImageDrawParams> out;
-    ParseImageDescriptor(d, m, bounds, [&](const TImageDrawParams& p) { out.push_back(p); });
+    ParseImageDescriptor(
+        d, m, bounds, [&](const TImageDrawParams& p) { out.push_back(p); }, dpi);
     return out;
 }
 
@@ -79,6 +80,18 @@ TEST(ImageDescriptor, ModifierOverridesDescriptor) {
     EXPECT_EQ(d[0].name, "fore.png");
     EXPECT_EQ(d[0].dest, MakeRect(0, 0, 370, 15));
     EXPECT_EQ(d[0].source, MakeRect(0, 0, 370, 15));
+
+    // At 144 DPI the skin's own pixels grow by half; the picture's stay, and so does the
+    // modifier, which the control computes in the window's pixels.
+    d = Parse("file='a.png' dest='2,4,10,20' source='1,1,9,9' corner='3,3,5,5'", nullptr,
+              MakeRect(0, 0, 100, 100), 144);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].dest, MakeRect(3, 6, 15, 30));
+    EXPECT_EQ(d[0].source, MakeRect(1, 1, 9, 9));
+    EXPECT_EQ(d[0].corner, MakeRect(3, 3, 5, 5));
+    EXPECT_EQ(d[0].destCorner, MakeRect(5, 5, 8, 8));
+    d = Parse("file='fore.png'", "dest='0,0,370,15'", MakeRect(0, 0, 567, 23), 144);
+    EXPECT_EQ(d[0].dest, MakeRect(0, 0, 370, 15));
 }
 
 TEST(ImageDescriptor, ValueSyntax) {

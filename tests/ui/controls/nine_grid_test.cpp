@@ -35,6 +35,17 @@ TEST(NineGrid, CornersKeepSizeEdgesStretchMiddleFills) {
     EXPECT_TRUE(Has(v, MakeRect(5, 35, 95, 40), 5, 15, 10, 5));   // bottom
     EXPECT_TRUE(Has(v, MakeRect(0, 5, 5, 35), 0, 5, 5, 10));      // left
     EXPECT_TRUE(Has(v, MakeRect(95, 5, 100, 35), 15, 5, 5, 10));  // right
+
+    // Drawn at twice the skin's scale, the corners take twice their picture size.
+    TNineGridInput in =
+        Input(MakeRect(0, 0, 100, 40), MakeRect(0, 0, 20, 20), MakeRect(5, 5, 5, 5));
+    in.destCorner = MakeRect(10, 10, 10, 10);
+    v = LayoutNineGrid(in);
+    ASSERT_EQ(v.size(), 9u);
+    EXPECT_TRUE(Has(v, MakeRect(0, 0, 10, 10), 0, 0, 5, 5));
+    EXPECT_TRUE(Has(v, MakeRect(90, 30, 100, 40), 15, 15, 5, 5));
+    EXPECT_TRUE(Has(v, MakeRect(10, 0, 90, 10), 5, 0, 10, 5));    // top
+    EXPECT_TRUE(Has(v, MakeRect(10, 10, 90, 30), 5, 5, 10, 10));  // middle
 }
 
 TEST(NineGrid, HoleAndPaintRectangleLeavePiecesOut) {

@@ -9,6 +9,7 @@
 
 #include "tests/ui/controls/surface.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/controls/CLabelUI.h"
 #include "ui/controls/CVerticalLayoutUI.h"
 
 using namespace SkinUI;
@@ -603,4 +604,60 @@ TEST_F(MessageHandling, KeyEventsCarryTheModifierAndButtonBits) {
     ::SetKeyboardState(keys);
     EXPECT_EQ(0x01 | 0x04 | 0x20, seen);
     EXPECT_EQ('Q', key);
+}
+
+namespace {
+
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+}  // namespace
+
+TEST_F(MessageHandling, ADpiChangeScalesWhatTheSkinSetAndTheWindowTakesTheSuggestedRectangle) {
+    CWindowManagerUI& m = wnd.manager;
+    ASSERT_EQ(96, m.GetDpi());  // the test prefix's screen
+    m.SetRoundCorner(4, 4);
+    m.SetCaptionRect(RECT{0, 0, 0, 100});
+    m.SetMinTrackSize(541, 402);
+    m.AddFont("Arial", 14, false, false, false);
+    auto* layout = new CVerticalLayoutUI;
+    layout->ApplyAttributeString("inset=\"2,4,6,8\" childpadding=\"3\"");
+    auto* label = new CLabelUI;
+    label->ApplyAttributeString("height=\"20\" padding=\"10,0,0,0\" font=\"0\"");
+    auto* below = new CLabelUI;
+    below->ApplyAttributeString("height=\"11\" font=\"0\"");
+    layout->Add(label);
+    layout->Add(below);
+    m.AttachRoot(layout);
+    Paint();
+    const LONG fontAt96 = m.GetFontInfo(0)->metrics.tmHeight;
+    EXPECT_EQ("12,4,194,24", Text(label->GetBounds()));
+
+    RECT suggested = {30, 20, 30 + 812, 20 + 603};
+    EXPECT_EQ(0, Send(0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                      reinterpret_cast<LPARAM>(&suggested)));
+    Paint();
+    RECT window;
+    ::GetWindowRect(wnd.GetHWND(), &window);
+    EXPECT_EQ(Text(suggested), Text(window));
+    EXPECT_EQ(144, m.GetDpi());
+    EXPECT_EQ(6, m.GetRoundCorner().cx);
+    EXPECT_EQ(150, m.GetCaptionRect().bottom);
+    EXPECT_EQ(812, m.GetMinTrackSize().cx);
+    EXPECT_EQ(603, m.GetMinTrackSize().cy);
+    // Inset 3,6 and the padding 15 before the label; 30 high, then the child padding of 5.
+    EXPECT_EQ("18,6,803,36", Text(label->GetBounds()));
+    EXPECT_EQ(41, below->GetBounds().top);
+    EXPECT_EQ(17, below->GetHeight());
+    EXPECT_GE(m.GetFontInfo(0)->metrics.tmHeight, fontAt96 * 4 / 3);
+
+    // Back at 96 every value is the skin's again, not one pixel off.
+    RECT back = {30, 20, 30 + 200, 20 + 100};
+    Send(0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+    Paint();
+    EXPECT_EQ("12,4,194,24", Text(label->GetBounds()));
+    EXPECT_EQ(4, m.GetRoundCorner().cx);
+    EXPECT_EQ(fontAt96, m.GetFontInfo(0)->metrics.tmHeight);
 }
