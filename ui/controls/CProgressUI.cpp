@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ui/controls/AttributeValue.h"
+#include "ui/core/CAccessibleUI.h"
 
 namespace SkinUI {
 
@@ -45,8 +46,10 @@ void CProgressUI::SetMaxValue(int value) {
 }
 
 void CProgressUI::SetValue(int value) {
+    const bool changed = value != value_;
     value_ = value;
     Invalidate();
+    if (changed) CAccessibleUI::NotifyEvent(this, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CProgressUI::SetForeImage(const std::string& image) {
