@@ -644,7 +644,8 @@ std::wstring Take(BSTR text) {
 // The client object as a screen reader in another thread or process gets it.
 IAccessible* ClientObject(HWND window) {
     IAccessible* client = nullptr;
-    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    // (__uuidof: the x86_64 import library of oleacc has IID_IAccessible as a code thunk)
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                  reinterpret_cast<void**>(&client));
     return client;
 }
