@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/ui/controls/surface.h"
@@ -736,27 +737,36 @@ TEST_F(Accessibility, TheClientNamedByTheCaptionExposesTheShownControls) {
     EXPECT_EQ(2, next.lVal);
     EXPECT_EQ(S_FALSE, client->accNavigate(NAVDIR_NEXT, ChildId(3), &next));
 
-    // The bar's new value is announced with the bar's child id.
-    HWINEVENTHOOK hook =
-        ::SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
-                          RecordWinEvent, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    g_winEvents.clear();
-    bar->SetValue(150);
-    uitest::Pump();
-    ::UnhookWinEvent(hook);
-    ASSERT_EQ(1u, g_winEvents.size());
-    EXPECT_EQ(wnd.GetHWND(), g_winEvents[0].window);
-    EXPECT_EQ(OBJID_CLIENT, g_winEvents[0].object);
-    EXPECT_EQ(2, g_winEvents[0].child);
-    client->get_accValue(ChildId(2), &text);
-    EXPECT_EQ(L"75%", Take(text));
-
     // The default action clicks through the window's queue, not inside the caller's call.
     ASSERT_EQ(S_OK, client->accDoDefaultAction(ChildId(3)));
     EXPECT_EQ(0, log.Count("click"));
     uitest::Pump();
     EXPECT_EQ(1, log.Count("click"));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, client->accDoDefaultAction(ChildId(1)));
+
+    // Changes are announced: the bar's value and the label's text with their child ids, a
+    // control hidden as a new set of children.
+    HWINEVENTHOOK hook =
+        ::SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, RecordWinEvent,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    g_winEvents.clear();
+    bar->SetValue(150);
+    status->SetText("Downloading");
+    button->SetVisible(false);
+    uitest::Pump();
+    ::UnhookWinEvent(hook);
+    std::vector<std::pair<DWORD, LONG>> seen;
+    for (const WinEvent& e : g_winEvents) {
+        if (e.window == wnd.GetHWND() && e.object == OBJID_CLIENT)
+            seen.push_back({e.event, e.child});
+    }
+    const std::vector<std::pair<DWORD, LONG>> announced = {
+        {EVENT_OBJECT_VALUECHANGE, 2}, {EVENT_OBJECT_NAMECHANGE, 1}, {EVENT_OBJECT_REORDER, 0}};
+    EXPECT_EQ(announced, seen);
+    client->get_accValue(ChildId(2), &text);
+    EXPECT_EQ(L"75%", Take(text));
+    ASSERT_EQ(S_OK, client->get_accChildCount(&count));
+    EXPECT_EQ(2, count);
     client->Release();
 }
 
