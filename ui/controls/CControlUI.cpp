@@ -13,6 +13,7 @@
 #include "ui/controls/AttributeValue.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/controls/RenderGeometry.h"
+#include "ui/core/CAccessibleUI.h"
 #include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
@@ -401,6 +402,7 @@ void CControlUI::SetVisible(bool visible) {
     }
     if (IsVisible() != wasVisible) {
         MarkParentForLayout();
+        CAccessibleUI::NotifyStructure(this);
     }
 }
 

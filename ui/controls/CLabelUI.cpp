@@ -15,6 +15,7 @@
 #include "ui/controls/AttributeValue.h"
 #include "ui/controls/CLabelUI.h"
 #include "ui/controls/CRenderer.h"
+#include "ui/core/CAccessibleUI.h"
 #include "ui/core/CWindowManagerUI.h"
 #include "ui/core/GdiHandle.h"
 
@@ -60,10 +61,19 @@ std::string CLabelUI::GetText() const noexcept {
 
 void CLabelUI::SetText(const std::string& text) noexcept {
     try {
+        const std::string& old = effectEnabled_ ? effectText_ : text_;
+        const bool changed = old != text;
+        const bool wasEmpty = old.empty();
         if (effectEnabled_) {
             effectText_ = text;  // repainted by whoever changes it; no invalidation here
         } else {
             CControlUI::SetText(text);
+        }
+        // A label without text is not exposed: filling or emptying it changes the set.
+        if (changed && wasEmpty != text.empty()) {
+            CAccessibleUI::NotifyStructure(this);
+        } else if (changed) {
+            CAccessibleUI::NotifyEvent(this, EVENT_OBJECT_NAMECHANGE);
         }
     } catch (...) {
         // The old text stays; a half-assigned std::string keeps its previous value.

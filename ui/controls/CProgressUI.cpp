@@ -6,6 +6,7 @@
 
 #include "ui/controls/AttributeValue.h"
 #include "ui/controls/RenderGeometry.h"
+#include "ui/core/CAccessibleUI.h"
 
 namespace SkinUI {
 
@@ -46,8 +47,10 @@ void CProgressUI::SetMaxValue(int value) {
 }
 
 void CProgressUI::SetValue(int value) {
+    const bool changed = value != value_;
     value_ = value;
     Invalidate();
+    if (changed) CAccessibleUI::NotifyEvent(this, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CProgressUI::SetForeImage(const std::string& image) {

@@ -19,6 +19,7 @@
 
 namespace SkinUI {
 
+class CAccessibleUI;
 class CControlUI;
 struct TImageInfo;
 
@@ -285,6 +286,9 @@ private:
     std::string shadowImage_;
     int shadowPlacement_[6] = {0, 0, 0, 0, 0, 0};
     std::vector<ITranslateAccelerator*> translators_;
+    // The client area's accessible object, made at the first WM_GETOBJECT (with its
+    // disconnecting release as deleter) and cut off when the window or this manager goes.
+    std::unique_ptr<CAccessibleUI, void (*)(CAccessibleUI*)> accessible_{nullptr, nullptr};
 };
 
 }  // namespace SkinUI

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "ui/controls/CControlUI.h"
+#include "ui/core/CAccessibleUI.h"
 #include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
@@ -295,6 +296,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
     if (control == click_) click_ = nullptr;
     if (control == focus_) focus_ = nullptr;
     if (control == root_) root_ = nullptr;
+    if (accessible_) accessible_->ForgetControl(control);
     KillTimer(control);
     const std::string name = control->GetName();
     if (!name.empty()) {

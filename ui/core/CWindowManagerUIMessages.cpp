@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include "ui/controls/CControlUI.h"
+#include "ui/core/CAccessibleUI.h"
 #include "ui/core/CWindowManagerUI.h"
 #include "ui/core/ProcAddress.h"
 
@@ -325,7 +326,22 @@ bool CWindowManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam
         case kDelayedCleanup:
             DeleteDelayedCleanup();
             break;
+        case WM_GETOBJECT: {
+            // The client area only; every other object keeps the system's answer.
+            if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) break;
+            if (!accessible_) {
+                accessible_ = {CAccessibleUI::Create(this), &CAccessibleUI::DisconnectAndRelease};
+            }
+            const LRESULT answer = accessible_ ? accessible_->AnswerGetObject(wParam) : 0;
+            if (answer == 0) break;
+            result = answer;
+            return true;
+        }
+        case WM_DESTROY:
+            accessible_.reset();  // clients holding it from now on are told it is gone
+            break;
         default:
+            if (accessible_) accessible_->HandleMessage(message);
             break;
     }
     DeliverPendingNotifications();

@@ -186,6 +186,18 @@ def probe(*args, timeout=20):
     return out.returncode, out.stdout.decode().strip()
 
 
+def accessible():
+    """The window's client object as another process (a screen reader) reads it: its name
+    and, per child, (role, name, value), "-" for none."""
+    code, out = probe("accessible")
+    lines = out.splitlines() or [""]
+    return lines[0], [tuple(line.split("\t")) for line in lines[1:]]
+
+
+# Roles of accessible objects.
+ROLE_STATICTEXT, ROLE_PUSHBUTTON, ROLE_PROGRESSBAR = "41", "43", "48"
+
+
 def wait_window(timeout_ms=15000):
     code, out = probe("wait", timeout_ms, timeout=timeout_ms / 1000 + 10)
     if code != 0:
@@ -315,6 +327,10 @@ class Window(LoaderCase):
             self.assertEqual(value, "98")
         else:
             self.assertAlmostEqual(fill_columns(shot, left, top), 370, delta=4)
+        # Read from another process as a screen reader reads it: the client area named by the
+        # window's title, the label and the bar with its percentage.
+        self.assertEqual(accessible(), ("Loader", [(ROLE_STATICTEXT, skin_text("status"), "-"),
+                                                   (ROLE_PROGRESSBAR, "-", "98%")]))
 
         # Minimising and restoring keeps the corners.
         probe("minrestore")
@@ -1211,7 +1227,7 @@ class PlayerScreen(LogFolderCase):
                                 ("escape",)),
             "unreachable service": ("https://127.0.0.1:1/Home/version/", "failure_connect", 9,
                                     ("sysclose",)),
-            "sign-in page": (portal, "failure_login", 6, ("escape",)),
+            "sign-in page": (portal, "failure_login", 6, ("press", 3)),  # the close button
             "failed download": (failed, "failure_download", 4, ("click", 487, 378)),
         }
         for name, (base, text, glyphs, way_out) in cases.items():
@@ -1227,6 +1243,11 @@ class PlayerScreen(LogFolderCase):
                 # The two buttons' borders.
                 for x in (372, 452):
                     self.assertTrue(close(shot.at(left + x, top + 378), (0xC6, 0x99, 0x5E)), x)
+                # What a screen reader finds: the reason and the two buttons, not the bar.
+                self.assertEqual(accessible(), ("Loader", [
+                    (ROLE_STATICTEXT, skin_text(text), "-"),
+                    (ROLE_PUSHBUTTON, skin_text("retry"), "-"),
+                    (ROLE_PUSHBUTTON, skin_text("close"), "-")]))
                 began = time.time()
                 probe(*way_out)
                 self.assertEqual(self.loader.wait(timeout=15), 0)

@@ -11,6 +11,12 @@
  *   region            prints the window region's kind (0 none, 1 empty, 2 simple, 3 complex)
  *                     and whether the four corner pixels and the centre are inside it
  *   progress          prints the native progress control's position, or "none"
+ *   accessible        reads the window's client object through the accessibility library
+ *                     (from this process, as a screen reader does); prints its name, then
+ *                     one line per child: "role<TAB>name<TAB>value" (UTF-8, role as a
+ *                     number, "-" for no value); exit code 3 when there is no object
+ *   press N           asks the client object for child N's default action; prints the
+ *                     answer (an HRESULT in hex)
  *   holdmutex NAME MS creates the mutex NAME as any program of the user can (default
  *                     security), prints "held" and keeps it for MS milliseconds
  *   holdlink NAME MS  puts a symbolic link called NAME in the session's namespace, leading
@@ -20,6 +26,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <sddl.h>
 #include <winternl.h>
 
@@ -58,6 +65,80 @@ static HANDLE LinkToAdministratorsMutex(const char* name, HANDLE* target) {
         return NULL;
     }
     return link;
+}
+
+/* A BSTR as UTF-8 on standard output, "-" for none; frees it. */
+static void PrintText(BSTR text) {
+    char bytes[1024] = "-";
+    if (text != NULL && text[0] != 0) {
+        int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof(bytes), NULL, NULL);
+        if (n <= 0) strcpy(bytes, "?");
+    }
+    fputs(bytes, stdout);
+    SysFreeString(text);
+}
+
+static int PrintAccessible(HWND window) {
+    IAccessible* client = NULL;
+    if (FAILED(
+            AccessibleObjectFromWindow(window, OBJID_CLIENT, &IID_IAccessible, (void**)&client))) {
+        return 3;
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = NULL;
+    client->lpVtbl->get_accName(client, self, &name);
+    PrintText(name);
+    fputs("\n", stdout);
+    long count = 0;
+    client->lpVtbl->get_accChildCount(client, &count);
+    VARIANT children[64];
+    LONG got = 0;
+    if (count > 64) count = 64;
+    if (count > 0 && FAILED(AccessibleChildren(client, 0, count, children, &got))) got = 0;
+    for (LONG i = 0; i < got; ++i) {
+        /* Simple elements come as ids of the client; full objects as their own dispatch. */
+        IAccessible* holder = client;
+        VARIANT id = self;
+        if (children[i].vt == VT_DISPATCH && children[i].pdispVal != NULL) {
+            children[i].pdispVal->lpVtbl->QueryInterface(children[i].pdispVal, &IID_IAccessible,
+                                                         (void**)&holder);
+        } else if (children[i].vt == VT_I4) {
+            id = children[i];
+        }
+        VARIANT role;
+        VariantInit(&role);
+        BSTR childName = NULL, value = NULL;
+        holder->lpVtbl->get_accRole(holder, id, &role);
+        holder->lpVtbl->get_accName(holder, id, &childName);
+        holder->lpVtbl->get_accValue(holder, id, &value);
+        printf("%ld\t", role.vt == VT_I4 ? role.lVal : -1L);
+        PrintText(childName);
+        fputs("\t", stdout);
+        PrintText(value);
+        fputs("\n", stdout);
+        if (holder != client) holder->lpVtbl->Release(holder);
+        VariantClear(&children[i]);
+    }
+    client->lpVtbl->Release(client);
+    return 0;
+}
+
+static int PressChild(HWND window, long id) {
+    IAccessible* client = NULL;
+    if (FAILED(
+            AccessibleObjectFromWindow(window, OBJID_CLIENT, &IID_IAccessible, (void**)&client))) {
+        return 3;
+    }
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    printf("%08lx\n", (unsigned long)client->lpVtbl->accDoDefaultAction(client, child));
+    client->lpVtbl->Release(client);
+    return 0;
 }
 
 static HWND FindLoader(void) {
@@ -135,6 +216,11 @@ int main(int argc, char** argv) {
                PtInRegion(region, w - 1, 0) ? 1 : 0, PtInRegion(region, 0, h - 1) ? 1 : 0,
                PtInRegion(region, w - 1, h - 1) ? 1 : 0, PtInRegion(region, w / 2, h / 2) ? 1 : 0);
         DeleteObject(region);
+    } else if (strcmp(command, "accessible") == 0 || (strcmp(command, "press") == 0 && argc > 2)) {
+        CoInitialize(NULL);
+        int code = argv[1][0] == 'a' ? PrintAccessible(window) : PressChild(window, atol(argv[2]));
+        CoUninitialize();
+        return code;
     } else if (strcmp(command, "progress") == 0) {
         HWND bar = FindWindowExA(window, NULL, "msctls_progress32", NULL);
         if (bar == NULL) {

@@ -1,15 +1,21 @@
 // The manager's message handling on a real window under wine: the first paint's layout,
 // "windowinit" and focus, painting, mouse routing with capture, wheel direction, leaving the
-// window, keys, timers, filters, queued notifications and deferred deletion.
+// window, keys, timers, filters, queued notifications, deferred deletion and the accessible
+// object.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/ui/controls/surface.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/controls/CButtonUI.h"
 #include "ui/controls/CLabelUI.h"
+#include "ui/controls/CProgressUI.h"
 #include "ui/controls/CVerticalLayoutUI.h"
 
 using namespace SkinUI;
@@ -660,4 +666,187 @@ TEST_F(MessageHandling, ADpiChangeScalesWhatTheSkinSetAndTheWindowTakesTheSugges
     EXPECT_EQ("12,4,194,24", Text(label->GetBounds()));
     EXPECT_EQ(4, m.GetRoundCorner().cx);
     EXPECT_EQ(fontAt96, m.GetFontInfo(0)->metrics.tmHeight);
+}
+
+// ---- The accessible object, read as a screen reader reads it ----------------------------------
+
+namespace {
+
+struct WinEvent {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+};
+std::vector<WinEvent> g_winEvents;
+
+void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child,
+                             DWORD, DWORD) {
+    g_winEvents.push_back(WinEvent{event, window, object, child});
+}
+
+VARIANT ChildId(long id) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+std::wstring Take(BSTR text) {
+    std::wstring s = text != nullptr ? text : L"";
+    ::SysFreeString(text);
+    return s;
+}
+
+// The client object as a screen reader in another thread or process gets it.
+IAccessible* ClientObject(HWND window) {
+    IAccessible* client = nullptr;
+    // (__uuidof: the x86_64 import library of oleacc has IID_IAccessible as a code thunk)
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&client));
+    return client;
+}
+
+class Accessibility : public MessageHandling {
+protected:
+    void SetUp() override {
+        ::CoInitialize(nullptr);  // handing the object out marshals it
+        MessageHandling::SetUp();
+        status = root->Add(new CLabelUI);
+        status->SetText("Preparing");
+        CLabelUI* hidden = root->Add(new CLabelUI);
+        hidden->SetText("a hidden reason");
+        hidden->SetVisible(false);
+        bar = root->Add(new CProgressUI);
+        bar->SetMaxValue(200);
+        bar->SetValue(49);
+        button = root->Add(new CButtonUI);
+        button->SetText("Close");
+        Lay();
+        status->SetBounds(RECT{0, 0, 100, 20});
+        bar->SetBounds(RECT{0, 20, 100, 40});
+        button->SetBounds(RECT{100, 50, 180, 90});
+    }
+    void TearDown() override {
+        ::DestroyWindow(wnd.GetHWND());  // while COM still holds what it handed out
+        ::CoUninitialize();
+    }
+
+    CLabelUI* status = nullptr;
+    CProgressUI* bar = nullptr;
+    CButtonUI* button = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Accessibility, TheClientNamedByTheCaptionExposesTheShownControls) {
+    IAccessible* client = ClientObject(wnd.GetHWND());
+    ASSERT_NE(nullptr, client);
+    BSTR text = nullptr;
+    client->get_accName(ChildId(CHILDID_SELF), &text);
+    EXPECT_EQ(L"managed", Take(text));
+
+    // The hidden label and the plain controls are left out.
+    long count = 0;
+    ASSERT_EQ(S_OK, client->get_accChildCount(&count));
+    ASSERT_EQ(3, count);
+    VARIANT children[3];
+    ASSERT_EQ(S_OK, ::AccessibleChildren(client, 0, 3, children, &count));
+    ASSERT_EQ(3, count);
+    struct Expected {
+        long role;
+        const wchar_t* name;
+        const wchar_t* value;
+    } expected[] = {{ROLE_SYSTEM_STATICTEXT, L"Preparing", L""},
+                    {ROLE_SYSTEM_PROGRESSBAR, L"", L"24%"},  // 49 of 0..200
+                    {ROLE_SYSTEM_PUSHBUTTON, L"Close", L""}};
+    for (long i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(VT_I4, children[i].vt);
+        VARIANT role;
+        client->get_accRole(children[i], &role);
+        EXPECT_EQ(expected[i].role, role.lVal);
+        client->get_accName(children[i], &text);
+        EXPECT_EQ(expected[i].name, Take(text));
+        client->get_accValue(children[i], &text);
+        EXPECT_EQ(expected[i].value, Take(text));
+    }
+    client->get_accDefaultAction(ChildId(3), &text);
+    EXPECT_EQ(L"Press", Take(text));
+
+    // Screen coordinates, and the point back to the child.
+    POINT origin = {100, 50};
+    ::ClientToScreen(wnd.GetHWND(), &origin);
+    long x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(S_OK, client->accLocation(&x, &y, &w, &h, ChildId(3)));
+    EXPECT_EQ(origin.x, x);
+    EXPECT_EQ(origin.y, y);
+    EXPECT_EQ(80, w);
+    EXPECT_EQ(40, h);
+    VARIANT hit;
+    ASSERT_EQ(S_OK, client->accHitTest(x + 5, y + 5, &hit));
+    EXPECT_EQ(3, hit.lVal);
+    ASSERT_EQ(S_OK, client->accHitTest(x - 50, y + 5, &hit));  // on none of them
+    EXPECT_EQ(CHILDID_SELF, hit.lVal);
+    VARIANT next;
+    ASSERT_EQ(S_OK, client->accNavigate(NAVDIR_NEXT, ChildId(1), &next));
+    EXPECT_EQ(2, next.lVal);
+    EXPECT_EQ(S_FALSE, client->accNavigate(NAVDIR_NEXT, ChildId(3), &next));
+
+    // The default action clicks through the window's queue, not inside the caller's call.
+    ASSERT_EQ(S_OK, client->accDoDefaultAction(ChildId(3)));
+    EXPECT_EQ(0, log.Count("click"));
+    uitest::Pump();
+    EXPECT_EQ(1, log.Count("click"));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, client->accDoDefaultAction(ChildId(1)));
+
+    // Changes are announced: the bar's value and the label's text with their child ids, a
+    // control hidden as a new set of children.
+    HWINEVENTHOOK hook =
+        ::SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, RecordWinEvent,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    g_winEvents.clear();
+    bar->SetValue(150);
+    status->SetText("Downloading");
+    button->SetVisible(false);
+    uitest::Pump();
+    ::UnhookWinEvent(hook);
+    std::vector<std::pair<DWORD, LONG>> seen;
+    for (const WinEvent& e : g_winEvents) {
+        if (e.window == wnd.GetHWND() && e.object == OBJID_CLIENT)
+            seen.push_back({e.event, e.child});
+    }
+    const std::vector<std::pair<DWORD, LONG>> announced = {
+        {EVENT_OBJECT_VALUECHANGE, 2}, {EVENT_OBJECT_NAMECHANGE, 1}, {EVENT_OBJECT_REORDER, 0}};
+    EXPECT_EQ(announced, seen);
+    client->get_accValue(ChildId(2), &text);
+    EXPECT_EQ(L"75%", Take(text));
+    ASSERT_EQ(S_OK, client->get_accChildCount(&count));
+    EXPECT_EQ(2, count);
+    client->Release();
+}
+
+TEST_F(Accessibility, AClientHoldingTheObjectOutlivesControlsAndWindow) {
+    IAccessible* client = ClientObject(wnd.GetHWND());
+    ASSERT_NE(nullptr, client);
+    long count = 0;
+    ASSERT_EQ(S_OK, client->get_accChildCount(&count));
+    EXPECT_EQ(3, count);
+    // A click asked for and the button destroyed before it ran: nothing is clicked.
+    ASSERT_EQ(S_OK, client->accDoDefaultAction(ChildId(3)));
+    root->Remove(button);
+    uitest::Pump();
+    EXPECT_EQ(0, log.Count("click"));
+    EXPECT_EQ(S_OK, client->get_accChildCount(&count));
+    EXPECT_EQ(2, count);
+    VARIANT role;
+    EXPECT_EQ(E_INVALIDARG, client->get_accRole(ChildId(3), &role));
+
+    ::DestroyWindow(wnd.GetHWND());
+    BSTR text = nullptr;
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, client->get_accName(ChildId(2), &text));
+    EXPECT_EQ(nullptr, text);
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, client->get_accChildCount(&count));
+    client->Release();
 }
