@@ -179,11 +179,8 @@ RECT CContainerUI::GetInset() const {
 
 void CContainerUI::ScaleGeometry(int from, int to) {
     CControlUI::ScaleGeometry(from, to);
-    inset_ = RECT{CWindowManagerUI::ScaleBetween(inset_.left, from, to),
-                  CWindowManagerUI::ScaleBetween(inset_.top, from, to),
-                  CWindowManagerUI::ScaleBetween(inset_.right, from, to),
-                  CWindowManagerUI::ScaleBetween(inset_.bottom, from, to)};
-    childPadding_ = CWindowManagerUI::ScaleBetween(childPadding_, from, to);
+    ScaleRect(inset_, from, to);
+    childPadding_ = ScaleForDpi(childPadding_, from, to);
 }
 
 void CContainerUI::SetInset(const RECT& inset) {

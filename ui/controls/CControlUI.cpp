@@ -257,14 +257,16 @@ int CControlUI::Px(int skinPixels) const {
     return ScaleForDpi(skinPixels, 96, dpi_);
 }
 
+void CControlUI::ScaleRect(RECT& rect, int from, int to) {
+    rect.left = ScaleForDpi(rect.left, from, to);
+    rect.top = ScaleForDpi(rect.top, from, to);
+    rect.right = ScaleForDpi(rect.right, from, to);
+    rect.bottom = ScaleForDpi(rect.bottom, from, to);
+}
+
 void CControlUI::ScaleGeometry(int from, int to) {
-    auto scale = [from, to](LONG& v) { v = CWindowManagerUI::ScaleBetween(v, from, to); };
-    auto scaleRect = [&scale](RECT& r) {
-        scale(r.left);
-        scale(r.top);
-        scale(r.right);
-        scale(r.bottom);
-    };
+    auto scale = [from, to](LONG& v) { v = ScaleForDpi(v, from, to); };
+    auto scaleRect = [from, to](RECT& r) { ScaleRect(r, from, to); };
     // The "no limit" maximum stays what it is at every scale.
     auto scaleLimit = [&scale](LONG& v) {
         if (v < 9999) scale(v);

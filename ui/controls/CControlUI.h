@@ -187,6 +187,7 @@ public:
 protected:
     // Scales this control's own pixel fields; subclasses with more of them extend it.
     virtual void ScaleGeometry(int from, int to);
+    static void ScaleRect(RECT& rect, int from, int to);
     // A pixel count of skin text (written for 96 DPI) in this control's pixels. Attributes
     // go through it; the setters take the control's own pixels, as layout code computes them.
     int Px(int skinPixels) const;

@@ -226,10 +226,7 @@ void CLabelUI::SetDisabledTextColor(DWORD color) {
 
 void CLabelUI::ScaleGeometry(int from, int to) {
     CControlUI::ScaleGeometry(from, to);
-    textPadding_ = RECT{CWindowManagerUI::ScaleBetween(textPadding_.left, from, to),
-                        CWindowManagerUI::ScaleBetween(textPadding_.top, from, to),
-                        CWindowManagerUI::ScaleBetween(textPadding_.right, from, to),
-                        CWindowManagerUI::ScaleBetween(textPadding_.bottom, from, to)};
+    ScaleRect(textPadding_, from, to);
     shadowOffsetX_ = shadowOffsetX_ * static_cast<float>(to) / static_cast<float>(from);
     shadowOffsetY_ = shadowOffsetY_ * static_cast<float>(to) / static_cast<float>(from);
 }

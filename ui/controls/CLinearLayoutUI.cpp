@@ -66,7 +66,7 @@ struct TAxis {
 
 void CLinearLayoutUI::ScaleGeometry(int from, int to) {
     CContainerUI::ScaleGeometry(from, to);
-    sepSize_ = CWindowManagerUI::ScaleBetween(sepSize_, from, to);
+    sepSize_ = ScaleForDpi(sepSize_, from, to);
 }
 
 UINT CLinearLayoutUI::GetInputFlags() {

@@ -1,5 +1,12 @@
 // CAccessibleUI: which controls are exposed and how, the IAccessible methods over them, the
 // deferred default action and the events raised for changes.
+//
+// Sections:
+//   Life and the manager's side
+//   IUnknown and IDispatch
+//   IAccessible: the tree
+//   IAccessible: what an element is
+//   IAccessible: actions
 #include "ui/core/CAccessibleUI.h"
 
 #include <new>
