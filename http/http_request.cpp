@@ -58,6 +58,10 @@ void HttpRequest::SetProxyResolver(ProxyResolver resolver) {
     if (helper_) helper_->SetProxyResolver(std::move(resolver));
 }
 
+void HttpRequest::SetCancelFlag(std::shared_ptr<const std::atomic<bool>> flag) {
+    if (helper_) helper_->SetCancelFlag(std::move(flag));
+}
+
 void HttpRequest::SetJitterSource(JitterSource source) {
     if (helper_) helper_->SetJitterSource(std::move(source));
 }

@@ -2,6 +2,7 @@
 // copies share one worker.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,9 @@ public:
     void SetRetryNote(RetryNote note);
     // Decides the route (a proxy or none) before each perform; by default libcurl does.
     void SetProxyResolver(ProxyResolver resolver);
+    // A flag another thread may set to end a running perform within about a second (a failed
+    // request) and to fail every later one at once. Without one a perform runs to its end.
+    void SetCancelFlag(std::shared_ptr<const std::atomic<bool>> flag);
 
     // The outcome of the last perform.
     int GetRequestId() const;

@@ -96,6 +96,15 @@ long RequestHelper::NextWaitMs(CURLcode result, int retry, std::string& why) {
     return RetryPolicy::RetryAfterWaitMs(afterMs, retry, draw, capMs);
 }
 
+namespace {
+
+// libcurl's progress hook while a cancel flag is set: non-zero aborts the transfer.
+int AbortWhenCancelled(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+}
+
+}  // namespace
+
 int RequestHelper::Perform() {
     if (!easy_) return CURLE_FAILED_INIT;
     if (headerList_) {
@@ -114,6 +123,12 @@ int RequestHelper::Perform() {
     CurlOptionSeam::SetLong(easy_, CURLOPT_NOSIGNAL, 1L);
     CurlOptionSeam::SetLong(easy_, CURLOPT_CONNECTTIMEOUT_MS, 0L);
     if (proxyResolver_) ProxyRule::Apply(easy_, proxyResolver_(url_));
+    if (cancel_) {
+        CurlOptionSeam::SetLong(easy_, CURLOPT_NOPROGRESS, 0L);
+        CurlOptionSeam::SetFunction(easy_, CURLOPT_XFERINFOFUNCTION, &AbortWhenCancelled);
+        CurlOptionSeam::SetPointer(easy_, CURLOPT_XFERINFODATA,
+                                   const_cast<std::atomic<bool>*>(cancel_.get()));
+    }
 
     // Each try starts empty, so a try cut short by a time-out leaves nothing in front of the
     // next try's body and headers. A retry waits first (see retry_policy.h), and the waits
@@ -125,7 +140,12 @@ int RequestHelper::Perform() {
         headerText_.clear();
         body_.clear();
         if (!bounds_.ApplyForNextTry(easy_)) break;  // the overall limit has run out
+        if (cancel_ && cancel_->load()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
         result = curl_easy_perform(easy_);
+        if (result == CURLE_ABORTED_BY_CALLBACK) break;
         if (retriesLeft-- <= 0) break;
         std::string why;
         const long waitMs = NextWaitMs(result, retry, why);
@@ -144,7 +164,7 @@ int RequestHelper::Perform() {
             retryNote_(why + ", waiting " + std::to_string(waitMs) + " ms before try " +
                        std::to_string(retry + 2) + " of " + std::to_string(tries));
         }
-        RetryPolicy::Wait(waitMs, nullptr);
+        if (!RetryPolicy::Wait(waitMs, cancel_.get())) break;
     }
 
     long status = 0;

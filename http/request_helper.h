@@ -4,6 +4,8 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -40,6 +42,9 @@ public:
     void SetRetryNote(RetryNote note) { retryNote_ = std::move(note); }
     // Asked for the route before each perform; without one libcurl decides as always.
     void SetProxyResolver(ProxyResolver resolver) { proxyResolver_ = std::move(resolver); }
+    // Once the flag is set (from any thread), a running perform ends within about a second
+    // (the transfer is aborted, a wait between tries cut short) and later ones fail at once.
+    void SetCancelFlag(std::shared_ptr<const std::atomic<bool>> flag) { cancel_ = std::move(flag); }
 
     // Runs one request to its end (redirects and time-out retries included) and calls the
     // result callback; returns 0, 34 for a failed request, or the code of an early exit.
@@ -73,4 +78,5 @@ private:
     RetryNote retryNote_;
     std::string url_;
     ProxyResolver proxyResolver_;
+    std::shared_ptr<const std::atomic<bool>> cancel_;
 };

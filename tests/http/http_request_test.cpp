@@ -297,6 +297,37 @@ TEST(HttpRequestTimeouts, ThreeTimeOutsThenSuccessSucceedAndFourFail) {
     EXPECT_EQ(testenv::ServerRequests(failToken).size(), 4u);
 }
 
+// A cancel flag set by another thread ends a request that would wait 20 s for its reply (the
+// bound is generous: only a request left to run on fails it), and every later perform fails at
+// once without a request.
+TEST(HttpRequestTimeouts, ACancelFlagEndsARunningRequestAndLaterOnes) {
+    const std::string token = testenv::UniqueToken("cancel");
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    HttpRequest request;
+    Outcome outcome;
+    request.SetCancelFlag(flag);
+    Prepare(request, outcome,
+            testenv::ServerUrl(false, "/data?body=late&delay=20000&token=" + token));
+    std::thread canceller([flag] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        flag->store(true);
+    });
+    const auto began = std::chrono::steady_clock::now();
+    request.PerformRequest();
+    const auto took = std::chrono::steady_clock::now() - began;
+    canceller.join();
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_LT(took, std::chrono::seconds(5));
+
+    const std::string later = testenv::UniqueToken("cancel-later");
+    request.SetRequestUrl(testenv::ServerUrl(false, "/data?body=x&token=" + later));
+    request.PerformRequest();
+    EXPECT_EQ(outcome.calls, 2);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_TRUE(testenv::ServerRequests(later).empty());
+}
+
 // A 429 or 503 naming Retry-After is tried again after that long (plus jitter); without the
 // header, or with any other status, the reply is the outcome. Inside an overall limit, a
 // Retry-After that does not fit ends the request at once instead of waiting for nothing.
