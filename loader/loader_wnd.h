@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -43,10 +44,11 @@ public:
     // Posted by the download worker to the window, handled on the UI thread: the progress
     // bar is a UI object, and the installer hand-over must run where the window lives. Far
     // from WM_APP + 1, which the window manager posts for its delayed control clean-up.
-    static constexpr UINT kProgressMessage = WM_APP + 0x200;  // wParam: percent 0..100
-    static constexpr UINT kInstallMessage = WM_APP + 0x201;   // the package is ready to start
-    static constexpr UINT kFailureMessage = WM_APP + 0x202;   // wParam: a FailureReason
-    static constexpr UINT kRetryMessage = WM_APP + 0x203;     // the player asked for a retry
+    static constexpr UINT kProgressMessage = WM_APP + 0x200;   // wParam: percent 0..100
+    static constexpr UINT kInstallMessage = WM_APP + 0x201;    // the package is ready to start
+    static constexpr UINT kFailureMessage = WM_APP + 0x202;    // wParam: a FailureReason
+    static constexpr UINT kRetryMessage = WM_APP + 0x203;      // the player asked for a retry
+    static constexpr UINT kQueryDoneMessage = WM_APP + 0x204;  // a retried query has ended
 
     // Why a run ends with nothing started, as the failure screen tells the player.
     enum class FailureReason : WPARAM {
@@ -79,7 +81,10 @@ public:
     std::string ReadInstalledVersion();
 
     // ---- version check, launch decision, download hand-over ----
+    // The version query on this thread (the window is not shown yet), then the decision.
     void StartUpdate();
+    // Ends a version query running on its own thread within about a second (at exit).
+    void StopQuery() { queryCancel_->store(true); }
     void OnTransferDone(int id, int ok, const std::string& text);
     void LaunchTarget(bool asInstaller);
     int OnTransferProgress(double total, double done, void* user);
@@ -140,6 +145,13 @@ private:
         HWND window = nullptr;
     };
 
+    // What a version query on its own thread works with: a handle sharing the request's
+    // worker, and the gate to report through.
+    struct QueryJob {
+        HttpRequest query;
+        std::shared_ptr<TransferGate> gate;
+    };
+
     // ---- window parts (loader_wnd.cpp, loader_wnd_skin.cpp) ----
     // Offers a message to the manager, then to default processing.
     LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
@@ -169,6 +181,17 @@ private:
     void NoteTransferProgress(double total, double done);
     void RefreshSpeedLine();
     void StopSpeedLine();
+
+    // Sets up the version query; false when there is no service to ask (the run ends).
+    bool PrepareQuery();
+    // The query again on a thread of its own, so the shown window stays live (a retry);
+    // AfterQuery runs when its outcome is posted back.
+    void StartQueryInBackground();
+    static unsigned RunQuery(void* job);
+    // A transfer's outcome to OnTransferDone, while this object lives (from any thread).
+    ResultCallback GatedResultCallback();
+    // Everything after the version query: the log line, discovery and the decision.
+    void AfterQuery();
 
     // The update flow's own messages; true when message was one of them (and consumed).
     bool HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -202,6 +225,8 @@ private:
     bool StartHeldPackage(const std::string& commandText);
 
     std::shared_ptr<TransferGate> gate_ = std::make_shared<TransferGate>();
+    std::shared_ptr<std::atomic<bool>> queryCancel_ = std::make_shared<std::atomic<bool>>(false);
+    ULONGLONG queryStarted_ = 0;  // GetTickCount64 when the version query began
     // The percentage last posted to the window; -1 before the first report of a download.
     int lastPostedPercent_ = -1;
     ULONGLONG downloadStarted_ = 0;  // GetTickCount64 when the download began

@@ -186,9 +186,9 @@ void LoaderWnd::Retry() {
     }
     // The worker reports a failure before it is idle again; a start in between is refused.
     for (int waited = 0; downloader.IsBusy() && waited < kWorkerIdleWaitMs; ++waited) Sleep(1);
-    // The bar shows before the query holds this thread (up to its bound).
-    UpdateWindow(GetHWND());
-    StartUpdate();
+    // The window stays live while the query runs (up to its bound): it repaints, moves, and
+    // Escape or the close command end the loader at once.
+    StartQueryInBackground();
 }
 
 void LoaderWnd::ShowControl(const char* name, bool visible) {

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "http/http_global.h"
+#include "http/platform_thread.h"
 #include "http/reply_headers.h"
 #include "loader/diagnostic_log.h"
 #include "loader/loader_wnd.h"
@@ -92,6 +94,57 @@ ProxyResolver SystemProxyResolver() {
 // ---------------------------------------------------------------------------------------------
 
 void LoaderWnd::StartUpdate() {
+    if (!PrepareQuery()) return;
+    // Synchronous: the reply (or the failure) has been handled when this returns.
+    queryStarted_ = GetTickCount64();
+    request.PerformRequest();
+    AfterQuery();
+}
+
+void LoaderWnd::StartQueryInBackground() {
+    if (!PrepareQuery()) return;
+    // The player may leave while it runs: the exit sets the flag and waits for the thread
+    // through the transfer count, as for a download.
+    request.SetCancelFlag(queryCancel_);
+    queryStarted_ = GetTickCount64();
+    auto* job = new QueryJob{request, gate_};
+    HttpGlobal::TransferStarted();
+    PlatformThread thread = PlatformThread::Start(&LoaderWnd::RunQuery, job);
+    if (!thread.Valid()) {
+        HttpGlobal::TransferEnded();
+        delete job;
+        request.PerformRequest();  // no thread to be had: here, as the first query ran
+        AfterQuery();
+        return;
+    }
+    thread.Close();
+}
+
+unsigned LoaderWnd::RunQuery(void* argument) {
+    std::unique_ptr<QueryJob> job(static_cast<QueryJob*>(argument));
+    // The outcome reaches the object through the gate, on this thread; the window carries
+    // on with it on its own.
+    job->query.PerformRequest();
+    {
+        std::lock_guard<std::recursive_mutex> hold(job->gate->lock);
+        if (job->gate->window != nullptr) {
+            ::PostMessageA(job->gate->window, kQueryDoneMessage, 0, 0);
+        }
+    }
+    job.reset();  // lets go of its share of the worker before the exit may clean up
+    HttpGlobal::TransferEnded();
+    return 0;
+}
+
+ResultCallback LoaderWnd::GatedResultCallback() {
+    std::shared_ptr<TransferGate> gate = gate_;
+    return [gate](int id, bool success, const std::string& text) {
+        std::lock_guard<std::recursive_mutex> hold(gate->lock);
+        if (gate->owner != nullptr) gate->owner->OnTransferDone(id, success ? 1 : 0, text);
+    };
+}
+
+bool LoaderWnd::PrepareQuery() {
     progressBar = FindProgressBar();
     {
         std::lock_guard<std::recursive_mutex> hold(gate_->lock);
@@ -99,14 +152,9 @@ void LoaderWnd::StartUpdate() {
     }
     if (versionServiceUrl.empty()) {
         PostQuitMessage(0);
-        return;
+        return false;
     }
 
-    std::shared_ptr<TransferGate> gate = gate_;
-    auto onDone = [gate](int id, bool success, const std::string& text) {
-        std::lock_guard<std::recursive_mutex> hold(gate->lock);
-        if (gate->owner != nullptr) gate->owner->OnTransferDone(id, success ? 1 : 0, text);
-    };
     request.SetRequestUrl(loader::VersionQueryUrl(versionServiceUrl));
     // A pin mismatch fails the query like any transport error.
     request.SetPinnedPublicKey(versionServicePin);
@@ -114,7 +162,7 @@ void LoaderWnd::StartUpdate() {
     // The query runs before the window is shown: a service that accepts and never answers
     // must not leave an invisible process behind. Running out is a failed query.
     request.SetBounds(kQueryConnectMs, kQueryStallSeconds, kQueryTotalMs);
-    request.SetResultCallback(onDone);
+    request.SetResultCallback(GatedResultCallback());
     if (useSystemProxy) {
         const ProxyResolver resolver = SystemProxyResolver();
         request.SetProxyResolver(resolver);
@@ -127,10 +175,11 @@ void LoaderWnd::StartUpdate() {
         downloader.SetRetryNote(
             [](const std::string& note) { DiagnosticLog::Line("retry: " + note); });
     }
-    // Synchronous: the reply (or the failure) has been handled when this returns. A failed
-    // query does not stop the decision: an installed client is still started.
-    const ULONGLONG queryStarted = GetTickCount64();
-    request.PerformRequest();
+    return true;
+}
+
+void LoaderWnd::AfterQuery() {
+    // A failed query does not stop the decision: an installed client is still started.
     if (DiagnosticLog::Enabled()) {
         const std::string error = request.GetErrorText();
         DiagnosticLog::Line("version query: GET " +
@@ -138,7 +187,7 @@ void LoaderWnd::StartUpdate() {
                             (versionServicePin.empty() ? "" : " (public key pinned)") +
                             " -> HTTP " + std::to_string(request.GetHttpStatus()) + ", " +
                             (error.empty() ? "transfer complete" : error) + ", " +
-                            std::to_string(GetTickCount64() - queryStarted) + " ms");
+                            std::to_string(GetTickCount64() - queryStarted_) + " ms");
     }
 
     installDir = FindInstallLocation();
@@ -210,7 +259,8 @@ void LoaderWnd::StartUpdate() {
         return;
     }
     downloader.SetRequestId(kPackageDownloadId);
-    downloader.SetResultCallback(onDone);
+    downloader.SetResultCallback(GatedResultCallback());
+    std::shared_ptr<TransferGate> gate = gate_;
     downloader.SetProgressCallback([gate](double total, double done, void* user) {
         std::lock_guard<std::recursive_mutex> hold(gate->lock);
         return gate->owner != nullptr ? gate->owner->OnTransferProgress(total, done, user) : 0;
@@ -499,6 +549,9 @@ bool LoaderWnd::HandleUpdateMessage(UINT message, WPARAM wParam, LPARAM /*lParam
             return true;
         case kInstallMessage:
             LaunchTarget(installMode);
+            return true;
+        case kQueryDoneMessage:
+            AfterQuery();
             return true;
         case WM_DESTROY: {
             // Nothing is posted to the handle once it is gone (the platform may reuse it).

@@ -101,10 +101,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
             ShowNormally(window);
             SkinUI::CWindowManagerUI::MessageLoop();
         }
-        // Closed during a download: it is cancelled (its temporary file goes) and waited for,
-        // so the clean-up never frees what its thread still uses. Should it not end in time,
+        // Closed during a download or a retried query: it is cancelled (a download's
+        // temporary file goes) and waited for, so the clean-up never frees what its thread
+        // still uses. Should it not end in time,
         // the clean-up is skipped: the process is ending anyway.
         const bool busy = window.downloader.IsBusy();
+        window.StopQuery();
         const bool stopped = HttpGlobal::StopTransfers(kExitWaitMs);
         if (stopped) curl_global_cleanup();
         DiagnosticLog::Line(std::string("exit: message loop ended") +

@@ -1268,6 +1268,23 @@ class PlayerScreen(LogFolderCase):
         self.assertEqual(records[0]["cmdline"], "silenceignore-update")
         self.assertEqual(len(stats(self.token)["requests"]), 2, "the query was asked again")
 
+    def test_while_a_retried_query_waits_the_window_stays_live_and_escape_ends_at_once(self):
+        # The first query gets a reply that is no JSON; the retried one is never answered.
+        base = server_url("/data?stored=%s&ctype=text/plain&after=1&delay=120000&token=%s&tail="
+                          % (store(b"not json"), self.token))
+        self.start_failing(base)
+        probe("click", 407, 378)
+        deadline = time.time() + 10
+        while len(stats(self.token)["requests"]) < 2 and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(len(stats(self.token)["requests"]), 2, "the query was asked again")
+        began = time.time()
+        self.assertEqual(probe("hittest", 270, 200, timeout=10)[1], "1")
+        probe("escape")
+        self.assertEqual(self.loader.wait(timeout=20), 0)
+        self.assertLess(time.time() - began, 8, "the window answered and ended at once")
+        self.assertIn("exit: message loop ended", self.log_tail())
+
     def test_the_detailed_skin_shows_speed_and_time_left(self):
         if not ENV.get("LOADER_EXE_DETAILED"):
             self.skipTest("the tree's skin is not the default one")
