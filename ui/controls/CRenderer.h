@@ -37,13 +37,15 @@ public:
                               const RECT& paint, const std::string& name, LPCSTR type,
                               const RECT& dest, const RECT& source, const RECT& corner, DWORD mask,
                               BYTE fade, bool hole, bool xtiled, bool ytiled, bool gray,
-                              const RECT* destCorner = nullptr);
+                              const RECT* destCorner = nullptr, bool smooth = false);
     // `destCorner`: the corner widths where they are drawn when they differ from the picture's
     // (a skin drawn at another DPI); null draws the corners at the picture's own size.
+    // `smooth`: a picture with transparency that is stretched is smoothed first (AlphaBlend
+    // would stretch it without); the skin's own scale leaves it off, so its pixels stay.
     static void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paint,
                            const RECT& source, const RECT& corner, bool alpha, BYTE fade = 255,
                            bool hole = false, bool xtiled = false, bool ytiled = false,
-                           const RECT* destCorner = nullptr);
+                           const RECT* destCorner = nullptr, bool smooth = false);
 
     static void DrawColor(HDC dc, const RECT& rect, DWORD color);
     static void DrawGradient(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical,

@@ -8,6 +8,7 @@
 //   4. Colour adjustment
 #include <vector>
 
+#include "ui/controls/BilinearStretch.h"
 #include "ui/controls/CRenderer.h"
 #include "ui/controls/ColorMath.h"
 #include "ui/controls/DibSection.h"
@@ -22,6 +23,48 @@ TRectI FromRect(const RECT& r) {
     return MakeRect(r.left, r.top, r.right, r.bottom);
 }
 
+// The blit's source stretched smoothly into a buffer the size of its visible part, blended
+// pixel for pixel; false when the picture's pixels cannot be read (the caller blends as
+// usual).
+bool BlendSmoothly(HDC dc, HBITMAP bitmap, const TBlit& b, const TRectI& paint, BLENDFUNCTION bf,
+                   AlphaBlendFn blend) {
+    DIBSECTION section = {};
+    if (::GetObjectA(bitmap, sizeof(section), &section) != sizeof(section) ||
+        section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32) {
+        return false;
+    }
+    const int width = section.dsBm.bmWidth;
+    const int height = section.dsBm.bmHeight < 0 ? -section.dsBm.bmHeight : section.dsBm.bmHeight;
+    const TRectI source = MakeRect(b.srcX, b.srcY, b.srcX + b.srcWidth, b.srcY + b.srcHeight);
+    if (source.IsEmpty() || source.left < 0 || source.top < 0 || source.right > width ||
+        source.bottom > height) {
+        return false;
+    }
+    const TRectI visible = Intersect(b.dest, paint);
+    if (visible.IsEmpty()) return true;
+    uint32_t* bits = nullptr;
+    UniqueBitmap buffer = CreateDib32(dc, visible.Width(), visible.Height(), &bits);
+    if (!buffer) return false;
+    // Rows of a bottom-up picture are read from the last one backwards.
+    auto* first = static_cast<const uint32_t*>(section.dsBm.bmBits);
+    int stride = section.dsBm.bmWidthBytes / 4;
+    if (section.dsBmih.biHeight > 0) {
+        first += static_cast<long long>(height - 1) * stride;
+        stride = -stride;
+    }
+    ::GdiFlush();
+    StretchBilinear(first, stride, source, b.dest.Width(), b.dest.Height(),
+                    MakeRect(visible.left - b.dest.left, visible.top - b.dest.top,
+                             visible.right - b.dest.left, visible.bottom - b.dest.top),
+                    bits);
+    UniqueMemoryDC mem(::CreateCompatibleDC(dc));
+    if (!mem) return false;
+    SelectGuard selected(mem.get(), buffer.get());
+    blend(dc, visible.left, visible.top, visible.Width(), visible.Height(), mem.get(), 0, 0,
+          visible.Width(), visible.Height(), bf);
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -30,7 +73,8 @@ TRectI FromRect(const RECT& r) {
 
 void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paint,
                            const RECT& source, const RECT& corner, bool hasAlpha, BYTE fade,
-                           bool hole, bool xtiled, bool ytiled, const RECT* destCorner) {
+                           bool hole, bool xtiled, bool ytiled, const RECT* destCorner,
+                           bool smooth) {
     if (dc == nullptr || bitmap == nullptr) return;
     UniqueMemoryDC mem(::CreateCompatibleDC(dc));
     if (!mem) return;
@@ -53,9 +97,12 @@ void CRenderer::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT&
         AlphaBlendFn blend = Msimg32().alphaBlend;
         if (blend == nullptr) blend = RendererAlphaBlend;
         BLENDFUNCTION bf = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
-        for (const TBlit& b : blits)
+        for (const TBlit& b : blits) {
+            if (smooth && !b.SameSize() && BlendSmoothly(dc, bitmap, b, in.paint, bf, blend))
+                continue;
             blend(dc, b.dest.left, b.dest.top, b.dest.Width(), b.dest.Height(), mem.get(), b.srcX,
                   b.srcY, b.srcWidth, b.srcHeight, bf);
+        }
         return;
     }
     for (const TBlit& b : blits) {

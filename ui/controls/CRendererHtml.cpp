@@ -545,7 +545,8 @@ TagResult OpenTag(TContext& c, TMarkupState& s, const TPass& pass, char letter, 
                                      image->height};
                 const RECT none = {0, 0, 0, 0};
                 CRenderer::DrawBitmap(c.dc, image->bitmap.get(), dest, dest, source, none,
-                                      image->hasAlpha, 255);
+                                      image->hasAlpha, 255, false, false, false, nullptr,
+                                      RendererLink::Dpi(c.manager) != 96);
             }
             c.x += frameWidth;
             if (pass.final) {

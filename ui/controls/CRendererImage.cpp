@@ -124,7 +124,7 @@ bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bou
                               const RECT& paint, const std::string& name, LPCSTR type,
                               const RECT& dest, const RECT& source, const RECT& corner, DWORD mask,
                               BYTE fade, bool hole, bool xtiled, bool ytiled, bool gray,
-                              const RECT* destCorner) {
+                              const RECT* destCorner, bool smooth) {
     if (name.empty() || manager == nullptr) return false;
     const TImageInfo* image = RendererLink::GetImageOrLoad(
         manager, name.c_str(), type != nullptr && *type != '\0' ? type : nullptr, mask, gray);
@@ -140,7 +140,7 @@ bool CRenderer::DrawImageFile(HDC dc, CWindowManagerUI* manager, const RECT& bou
     if (!::IntersectRect(&meet, &dest, &bounds)) return true;
     if (!::IntersectRect(&meet, &dest, &paint)) return true;
     DrawBitmap(dc, image->bitmap.get(), dest, paint, src, corner, image->hasAlpha, fade, hole,
-               xtiled, ytiled, destCorner);
+               xtiled, ytiled, destCorner, smooth);
     return true;
 }
 
@@ -157,7 +157,8 @@ bool CRenderer::DrawImageString(HDC dc, CWindowManagerUI* manager, const RECT& b
             const RECT drawnCorner = {p.destCorner.left, p.destCorner.top, p.destCorner.right,
                                       p.destCorner.bottom};
             DrawImageFile(dc, manager, bounds, paint, p.name, p.type.c_str(), dest, source, corner,
-                          p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray, &drawnCorner);
+                          p.mask, p.fade, p.hole, p.xtiled, p.ytiled, p.gray, &drawnCorner,
+                          RendererLink::Dpi(manager) != 96);
         },
         RendererLink::Dpi(manager));
     return true;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/controls/BilinearStretch.h"
+
 #include <vector>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -102,6 +104,35 @@ TEST(PixelConvert, RejectsUndecodableData) {
     EXPECT_FALSE(d.Decode(junk, sizeof junk));
     EXPECT_FALSE(d.Decode(nullptr, 0));
     EXPECT_EQ(d.Pixels(), nullptr);
+}
+
+// Pictures with transparency stretched for another display scale: every destination pixel
+// blends its two nearest source pixels, premultiplied colour never exceeds its alpha, and a
+// part computed alone is that part of the whole.
+TEST(PixelConvert, StretchingBlendsNeighboursAndAPartIsThatPartOfTheWhole) {
+    const uint32_t black = 0xFF000000u, white = 0xFFFFFFFFu;
+    const uint32_t row[] = {black, white};
+    uint32_t out[4] = {};
+    StretchBilinear(row, 2, MakeRect(0, 0, 2, 1), 4, 1, MakeRect(0, 0, 4, 1), out);
+    EXPECT_EQ(out[0], black);
+    EXPECT_EQ(out[1], 0xFF404040u);
+    EXPECT_EQ(out[2], 0xFFBFBFBFu);
+    EXPECT_EQ(out[3], white);
+
+    // Transparent beside half-transparent red (premultiplied 0x80800000), from a 3-wide
+    // picture's last two columns, three times as large.
+    const uint32_t picture[] = {white, 0x00000000u, 0x80800000u, white, 0x00000000u, 0x80800000u};
+    std::vector<uint32_t> whole(6 * 2);
+    StretchBilinear(picture, 3, MakeRect(1, 0, 3, 2), 6, 2, MakeRect(0, 0, 6, 2), whole.data());
+    for (uint32_t p : whole) EXPECT_LE((p >> 16) & 255, p >> 24) << std::hex << p;
+    EXPECT_EQ(whole[0], 0u);
+    EXPECT_EQ(whole[5], 0x80800000u);
+    EXPECT_GT(whole[3] >> 24, 0u);
+    EXPECT_LT(whole[3] >> 24, 0x80u);
+    uint32_t part[2] = {};
+    StretchBilinear(picture, 3, MakeRect(1, 0, 3, 2), 6, 2, MakeRect(2, 1, 4, 2), part);
+    EXPECT_EQ(part[0], whole[6 + 2]);
+    EXPECT_EQ(part[1], whole[6 + 3]);
 }
 
 }  // namespace

@@ -281,6 +281,32 @@ TEST_F(Renderer, CornersKeepTheirSizeWhileEdgesAndMiddleStretch) {
     EXPECT_EQ(c.At(99, 39), 0x000080u);
 }
 
+// At twice the skin's scale the corners are drawn twice as wide, and a translucent picture that
+// is stretched is smoothed: AlphaBlend alone would repeat its pixels.
+TEST_F(Renderer, AtAnotherScaleCornersGrowAndTranslucentPicturesAreSmoothed) {
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) px.push_back(GridColor(x, y));
+    AddPicture("grid.png", 20, 20, px);
+    manager_->SetDpi(192);
+    CCanvas c(100, 40);
+    ASSERT_TRUE(Draw(c, {0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5'"));
+    EXPECT_EQ(c.At(9, 9), 0xFF0000u);
+    EXPECT_EQ(c.At(10, 2), 0x00FF00u);
+    EXPECT_EQ(c.At(89, 2), 0x00FF00u);
+    EXPECT_EQ(c.At(90, 39), 0x000080u);
+
+    Fresh();
+    AddPicture("pair.png", 2, 1, {0x80FF0000, 0xFF0000FF});
+    manager_->SetDpi(192);
+    CCanvas s(8, 1, 0xFF000000);
+    ASSERT_TRUE(Draw(s, {0, 0, 8, 1}, "file='pair.png'"));
+    const uint32_t mid = s.At(4, 0);
+    EXPECT_GT((mid >> 16) & 255, 0u) << std::hex << mid;
+    EXPECT_GT(mid & 255, 0u) << std::hex << mid;
+    EXPECT_LT(mid & 255, 0xF0u) << std::hex << mid;
+}
+
 TEST_F(Renderer, HoleAndTilingFillTheMiddle) {
     std::vector<uint32_t> grid;
     for (int y = 0; y < 20; ++y)
