@@ -286,9 +286,7 @@ void CControlUI::ScaleGeometry(int from, int to) {
     scale(borderRound_.cy);
     scale(relative_.base.cx);
     scale(relative_.base.cy);
-    LONG border = borderSize_;
-    scale(border);
-    borderSize_ = border;
+    borderSize_ = ScaleForDpi(borderSize_, from, to);
 }
 
 void CControlUI::SetRelativeRule(int moveX, int moveY, int zoomX, int zoomY) {

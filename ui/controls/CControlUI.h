@@ -145,6 +145,8 @@ public:
     // the manager's DPI, and the manager calls this on every control when the DPI changes.
     void ScaleTo(int dpi);
     int GetDpi() const { return dpi_; }
+    // A rectangle's four edges from `from` DPI to `to` DPI (controls' and the manager's own).
+    static void ScaleRect(RECT& rect, int from, int to);
 
     DWORD GetBkColor() const { return backColor1_; }
     void SetBkColor(DWORD color);
@@ -187,7 +189,6 @@ public:
 protected:
     // Scales this control's own pixel fields; subclasses with more of them extend it.
     virtual void ScaleGeometry(int from, int to);
-    static void ScaleRect(RECT& rect, int from, int to);
     // A pixel count of skin text (written for 96 DPI) in this control's pixels. Attributes
     // go through it; the setters take the control's own pixels, as layout code computes them.
     int Px(int skinPixels) const;

@@ -358,12 +358,14 @@ void CWindowManagerUI::SetInitialSize(int cx, int cy) {
 // Display scale
 // ---------------------------------------------------------------------------------------------
 
-int CWindowManagerUI::ScaleBetween(int value, int from, int to) {
-    return ScaleForDpi(value, from, to);
+int CWindowManagerUI::Scale(int value) const {
+    return ScaleForDpi(value, 96, dpi_);
 }
 
 RECT CWindowManagerUI::Scale(const RECT& rect) const {
-    return RECT{Scale(rect.left), Scale(rect.top), Scale(rect.right), Scale(rect.bottom)};
+    RECT scaled = rect;
+    CControlUI::ScaleRect(scaled, 96, dpi_);
+    return scaled;
 }
 
 int CWindowManagerUI::WindowDpi(HWND window) {
@@ -397,7 +399,7 @@ void CWindowManagerUI::SetDpi(int dpi) {
     if (dpi <= 0 || dpi == dpi_) return;
     const int from = dpi_;
     dpi_ = dpi;
-    auto scale = [from, dpi](LONG& v) { v = ScaleBetween(v, from, dpi); };
+    auto scale = [from, dpi](LONG& v) { v = ScaleForDpi(v, from, dpi); };
     scale(initialSize_.cx);
     scale(initialSize_.cy);
     scale(minTrack_.cx);
@@ -406,12 +408,8 @@ void CWindowManagerUI::SetDpi(int dpi) {
     scale(maxTrack_.cy);
     scale(roundCorner_.cx);
     scale(roundCorner_.cy);
-    for (RECT* r : {&sizeBox_, &caption_}) {
-        scale(r->left);
-        scale(r->top);
-        scale(r->right);
-        scale(r->bottom);
-    }
+    CControlUI::ScaleRect(sizeBox_, from, dpi);
+    CControlUI::ScaleRect(caption_, from, dpi);
     for (auto& font : fonts_) RecreateFont(*font);
     if (skinDefaultFont_) RecreateFont(defaultFont_);
     if (root_ != nullptr) {

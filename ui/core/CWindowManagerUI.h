@@ -113,10 +113,8 @@ public:
     // and lays the tree out again (WM_DPICHANGED calls it).
     int GetDpi() const { return dpi_; }
     void SetDpi(int dpi);
-    int Scale(int value) const { return ScaleBetween(value, 96, dpi_); }
+    int Scale(int value) const;
     RECT Scale(const RECT& rect) const;
-    // `value` in the pixels of `from` DPI turned into those of `to` DPI, rounded.
-    static int ScaleBetween(int value, int from, int to);
     // The DPI of the window's monitor where the system tells it, else the screen's.
     static int WindowDpi(HWND window);
 

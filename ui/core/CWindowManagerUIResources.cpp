@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ui/controls/CRenderer.h"
+#include "ui/controls/RenderGeometry.h"
 #include "ui/core/CWindowManagerUI.h"
 
 namespace SkinUI {
@@ -16,7 +17,7 @@ LOGFONTA BaseLogFont(const std::string& face, int size, bool bold, bool underlin
     LOGFONTA lf = {};
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
     lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);  // at most 31 bytes
-    lf.lfHeight = -CWindowManagerUI::ScaleBetween(size, 96, dpi);
+    lf.lfHeight = -ScaleForDpi(size, 96, dpi);
     lf.lfCharSet = DEFAULT_CHARSET;
     if (bold) lf.lfWeight += FW_BOLD;
     if (underline) lf.lfUnderline = TRUE;

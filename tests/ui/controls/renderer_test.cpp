@@ -81,6 +81,14 @@ uint32_t GridColor(int x, int y) {
     return colors[row][col];
 }
 
+// A 20 x 20 picture of nine coloured areas (5-pixel borders) as "grid.png".
+void AddGridPicture() {
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) px.push_back(GridColor(x, y));
+    CWindowManagerUI::SetResourcePath(WriteTempPng("grid.png", MakePng(20, 20, px)));
+}
+
 // ---- Pictures ---------------------------------------------------------------------------------
 
 TEST_F(Renderer, PicturesLoadPremultipliedWithMaskAndGrayAndAreReleased) {
@@ -261,10 +269,7 @@ TEST_F(Renderer, FadeBlendsAnOpaquePicture) {
 }
 
 TEST_F(Renderer, CornersKeepTheirSizeWhileEdgesAndMiddleStretch) {
-    std::vector<uint32_t> px;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) px.push_back(GridColor(x, y));
-    AddPicture("grid.png", 20, 20, px);
+    AddGridPicture();
     CCanvas c(100, 40);
     ASSERT_TRUE(Draw(c, {0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5'"));
     EXPECT_EQ(c.At(0, 0), 0xFF0000u);
@@ -284,10 +289,7 @@ TEST_F(Renderer, CornersKeepTheirSizeWhileEdgesAndMiddleStretch) {
 // At twice the skin's scale the corners are drawn twice as wide, and a translucent picture that
 // is stretched is smoothed: AlphaBlend alone would repeat its pixels.
 TEST_F(Renderer, AtAnotherScaleCornersGrowAndTranslucentPicturesAreSmoothed) {
-    std::vector<uint32_t> px;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) px.push_back(GridColor(x, y));
-    AddPicture("grid.png", 20, 20, px);
+    AddGridPicture();
     manager_->SetDpi(192);
     CCanvas c(100, 40);
     ASSERT_TRUE(Draw(c, {0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5'"));
@@ -308,10 +310,7 @@ TEST_F(Renderer, AtAnotherScaleCornersGrowAndTranslucentPicturesAreSmoothed) {
 }
 
 TEST_F(Renderer, HoleAndTilingFillTheMiddle) {
-    std::vector<uint32_t> grid;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) grid.push_back(GridColor(x, y));
-    AddPicture("grid.png", 20, 20, grid);
+    AddGridPicture();
     CCanvas c(100, 40, 0xFF000000);
     Draw(c, {0, 0, 100, 40}, "file='grid.png' corner='5,5,5,5' hole='true'");
     EXPECT_EQ(c.At(50, 20), 0x000000u);  // with a hole the middle keeps the background
